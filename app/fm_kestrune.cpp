@@ -1,10 +1,13 @@
 #include "app/fm_kestrune.h"
 
 #include "app/look.h"
+#include "app/pump_controls.h"
 #include "app/traffic_window.h"
 #include "app/window_layout.h"
 #include "app/window_texts.h"
 #include "core/numeric_text.h"
+#include "pumps/pump_policy.h"
+#include "pumps/pump_strokes.h"
 #include "serial/port_control.h"
 #include "serial/port_names.h"
 
@@ -82,6 +85,13 @@ fm_kestrune::fm_kestrune(WindowServices services, QWidget* parent)
     connect(tmr_pump1_, &Ticker::tick, this, &fm_kestrune::tmr_pump1_Timer);
     connect(tmr_pump2_, &Ticker::tick, this, &fm_kestrune::tmr_pump2_Timer);
     connect(tmr_pump3_, &Ticker::tick, this, &fm_kestrune::tmr_pump3_Timer);
+
+    pumps_ = new PumpControls(
+        this, {tmr_pump1_, tmr_pump2_, tmr_pump3_},
+        [this](int pump) { pumps::checkRate(*pumps_, pump); },
+        [this](QLineEdit* box) { pumpBoxLostFocus(box); });
+    connect(findChild<QPushButton*>(QStringLiteral("cmd_Reset_TS")), &QPushButton::clicked, this,
+            &fm_kestrune::cmd_Reset_TS_Click);
 
     connect(cmd_start_wits_, &QPushButton::clicked, this, &fm_kestrune::cmd_start_wits_Click);
     connect(cmd_wits_type_, &QPushButton::clicked, this, &fm_kestrune::cmd_wits_type_Click);
@@ -260,9 +270,27 @@ void fm_kestrune::old_tmr_data_chage_Timer() {}
 
 void fm_kestrune::tmr_maintaince_Timer() { blinkStep(); }
 
-void fm_kestrune::tmr_pump1_Timer() {}
-void fm_kestrune::tmr_pump2_Timer() {}
-void fm_kestrune::tmr_pump3_Timer() {}
+void fm_kestrune::tmr_pump1_Timer() { pumps::tmr_pump1_Timer(state_, *pumps_); }
+void fm_kestrune::tmr_pump2_Timer() { pumps::tmr_pump2_Timer(state_, *pumps_); }
+void fm_kestrune::tmr_pump3_Timer() { pumps::tmr_pump3_Timer(state_, *pumps_); }
+void fm_kestrune::cmd_Reset_TS_Click() { pumps::cmd_Reset_TS_Click(state_); }
+
+void fm_kestrune::pumpBoxLostFocus(QLineEdit* box) {
+    using LostFocus = void (*)(sim_state&, pumps::PumpWindow&);
+    static constexpr LostFocus countEdits[] = {pumps::txt_Pump1TS_LostFocus,
+                                               pumps::txt_Pump2TS_LostFocus,
+                                               pumps::txt_Pump3TS_LostFocus};
+    for (int pump = 1; pump <= pumps::kPumpCount; ++pump) {
+        if (box == pumps_->rateBox(pump)) {
+            pumps::applyRate(*pumps_, pump);
+        } else if (box == pumps_->countBox(pump)) {
+            countEdits[pump - 1](state_, *pumps_);
+        }
+    }
+    if (box == pumps_->totalBox()) {
+        pumps::txt_TotalStrokes_LostFocus(state_, *pumps_);
+    }
+}
 
 void fm_kestrune::disply_text(QByteArrayView text) { text_window_send_->display(text); }
 

@@ -20,6 +20,7 @@ class QRadioButton;
 
 namespace kestrune::app {
 
+class PumpControls;
 class TrafficWindow;
 
 // What the window works with besides its own controls; tests hand in fakes.
@@ -54,6 +55,7 @@ public:
     void tmr_pump1_Timer();
     void tmr_pump2_Timer();
     void tmr_pump3_Timer();
+    void cmd_Reset_TS_Click();
 
     void disply_text(QByteArrayView text);
     void disply_rec(QByteArrayView text);
@@ -72,6 +74,7 @@ private:
     void portLost(const QString& description);
     void showPortLook(serial::PortLook look);
     void showPortDevice();
+    void pumpBoxLostFocus(QLineEdit* box);
 
     WindowServices services_;
     sim_state state_;
@@ -93,6 +96,7 @@ private:
     Ticker* tmr_pump1_;
     Ticker* tmr_pump2_;
     Ticker* tmr_pump3_;
+    PumpControls* pumps_;
 };
 
 // Window text <-> the 8-bit text the simulator works with.

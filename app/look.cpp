@@ -10,7 +10,7 @@ namespace kestrune::app {
 
 QFont windowFont(FontKind kind) {
     QFont font;
-    font.setFamilies({"MS Sans Serif", "Microsoft Sans Serif", "DejaVu Sans", "Liberation Sans"});
+    font.setFamilies({"MS Sans Serif", "Microsoft Sans Serif", "Arial", "Liberation Sans", "DejaVu Sans"});
     font.setStyleHint(QFont::SansSerif);
     switch (kind) {
     case FontKind::Regular:

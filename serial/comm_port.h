@@ -1,7 +1,8 @@
 #pragma once
 
 // The serial-port service: the only way the program reaches the line. Every operation runs on
-// the user-interface thread and fails with a short description instead of throwing.
+// the user-interface thread and fails with a short description instead of throwing. The class
+// takes the name of the serial-port control it replaces, which frees CommPort for the port number.
 
 #include "core/status.h"
 
@@ -11,7 +12,7 @@
 
 namespace kestrune::serial {
 
-class CommPort : public QObject {
+class MSComm : public QObject {
     Q_OBJECT
 public:
     using QObject::QObject;
