@@ -1,23 +1,33 @@
 #include "app/fm_kestrune.h"
 
+#include "app/drilling_controls.h"
 #include "app/look.h"
 #include "app/pump_controls.h"
 #include "app/traffic_window.h"
 #include "app/window_layout.h"
 #include "app/window_texts.h"
 #include "core/numeric_text.h"
+#include "drilling/bottom_cycle.h"
+#include "drilling/depth_engine.h"
+#include "drilling/drilling_constants.h"
 #include "pumps/pump_policy.h"
+#include "templates/template_editor.h"
+#include "templates/template_files.h"
 #include "pumps/pump_strokes.h"
 #include "serial/port_control.h"
 #include "serial/port_names.h"
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDesktopServices>
+#include <QMessageBox>
+#include <QUrl>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPainter>
 #include <QPixmap>
 #include <QPushButton>
+#include <QRadioButton>
 
 namespace kestrune::app {
 
@@ -92,10 +102,16 @@ fm_kestrune::fm_kestrune(WindowServices services, QWidget* parent)
         [this](QLineEdit* box) { pumpBoxLostFocus(box); });
     connect(findChild<QPushButton*>(QStringLiteral("cmd_Reset_TS")), &QPushButton::clicked, this,
             &fm_kestrune::cmd_Reset_TS_Click);
+    drilling_ = new DrillingControls(
+        this, {[this](QByteArrayView text) { disply_text(text); }, [this] { blinkStep(); },
+               [this] { return pumps::pumpRunPolicy(state_, *pumps_, *services_.random); }});
+    connectOptions();
 
     connect(cmd_start_wits_, &QPushButton::clicked, this, &fm_kestrune::cmd_start_wits_Click);
     connect(cmd_wits_type_, &QPushButton::clicked, this, &fm_kestrune::cmd_wits_type_Click);
     connect(cmd_comm_, &QPushButton::clicked, this, &fm_kestrune::cmd_comm_Click);
+    connect(findChild<QPushButton*>(QStringLiteral("cmd_edit_wits")), &QPushButton::clicked, this,
+            &fm_kestrune::cmd_edit_wits_Click);
     connect(text_window_send_, &TrafficWindow::keyTyped, this,
             &fm_kestrune::text_window_send_KeyPress);
     connect(services_.port, &serial::MSComm::portLost, this, &fm_kestrune::portLost);
@@ -152,7 +168,7 @@ void fm_kestrune::Form_Load() {
             state_.full_wits_lines[slot].clear();
         }
         LoadWitsFiles();
-        state_.rop_reload = 60;
+        state_.rop_reload = drilling::kRop1MinPerFt;
         state_.rop_countdown = state_.rop_reload;
         return {};
     };
@@ -162,7 +178,32 @@ void fm_kestrune::Form_Load() {
     show();
 }
 
-void fm_kestrune::LoadWitsFiles() {}
+void fm_kestrune::LoadWitsFiles() {
+    templates::LoadWitsFiles(state_, services_.programFolder, *services_.clock,
+                             [this](QByteArrayView text) { disply_text(text); });
+}
+
+void fm_kestrune::cmd_edit_wits_Click() {
+    const QString caption = cmd_wits_type_->text();
+    if (caption != QLatin1String(kFullWitsCaption) && caption != QLatin1String(kHalfWitsCaption)) {
+        return;
+    }
+    const templates::EditorCommand command =
+        templates::editorCommand(caption == QLatin1String(kFullWitsCaption),
+                                 services_.programFolder, services_.environment);
+    Status started = Failure{QString::fromLatin1(templates::kNoDesktopEditor)};
+    if (command.kind == templates::EditorCommand::Kind::DesktopDefault) {
+        if (QDesktopServices::openUrl(QUrl::fromLocalFile(command.path))) {
+            started = {};
+        }
+    } else {
+        started = templates::startEditor(command);
+    }
+    if (!started) {
+        QMessageBox::information(this, QString::fromLatin1(templates::kEditorErrorTitle),
+                                 templates::editorFailureText(started.description(), command));
+    }
+}
 
 void fm_kestrune::closeEvent(QCloseEvent* event) {
     std::int16_t cancel = 1;
@@ -264,11 +305,41 @@ void fm_kestrune::text_window_send_KeyPress(int keyAscii) {
     }
 }
 
+void fm_kestrune::connectOptions() {
+    using Click = void (*)(sim_state&);
+    const std::pair<const char*, Click> ropOptions[] = {
+        {"op_600sec", drilling::op_600sec_Click}, {"op_300sec", drilling::op_300sec_Click},
+        {"op_120sec", drilling::op_120sec_Click}, {"op_60sec", drilling::op_60sec_Click},
+        {"op_10sec", drilling::op_10sec_Click},   {"op_05sec", drilling::op_05sec_Click},
+        {"op_02sec", drilling::op_02sec_Click},   {"op_01sec", drilling::op_01sec_Click}};
+    for (const auto& [name, click] : ropOptions) {
+        connect(findChild<QRadioButton*>(QString::fromLatin1(name)), &QRadioButton::clicked, this,
+                [this, handler = click] { handler(state_); });
+    }
+    connect(findChild<QRadioButton*>(QStringLiteral("op_RNDsec")), &QRadioButton::clicked, this,
+            [this] { drilling::op_RNDsec_Click(state_, randomRop_); });
+
+    using BottomClick = void (*)(sim_state&, drilling::DrillingWindow&);
+    const std::pair<const char*, BottomClick> bottomOptions[] = {
+        {"op_on_bottom", drilling::op_on_bottom_Click},
+        {"op_off_bottom", drilling::op_off_bottom_Click},
+        {"op_off_bottom_10", drilling::op_off_bottom_10_Click},
+        {"op_off_bottom_30", drilling::op_off_bottom_30_Click},
+        {"op_off_bottom_60", drilling::op_off_bottom_60_Click},
+        {"op_off_bottom_every32", drilling::op_off_bottom_every32_Click}};
+    for (const auto& [name, click] : bottomOptions) {
+        connect(findChild<QRadioButton*>(QString::fromLatin1(name)), &QRadioButton::clicked, this,
+                [this, handler = click] { handler(state_, *drilling_); });
+    }
+}
+
 void fm_kestrune::tmrDataArrival_Timer() {}
 
-void fm_kestrune::old_tmr_data_chage_Timer() {}
+void fm_kestrune::old_tmr_data_chage_Timer() {
+    drilling::old_tmr_data_chage_Timer(state_, *drilling_, randomRop_);
+}
 
-void fm_kestrune::tmr_maintaince_Timer() { blinkStep(); }
+void fm_kestrune::tmr_maintaince_Timer() { drilling::tmr_maintaince_Timer(state_, *drilling_); }
 
 void fm_kestrune::tmr_pump1_Timer() { pumps::tmr_pump1_Timer(state_, *pumps_); }
 void fm_kestrune::tmr_pump2_Timer() { pumps::tmr_pump2_Timer(state_, *pumps_); }

@@ -4,6 +4,7 @@
 #include "core/clock.h"
 #include "core/random_source.h"
 #include "core/sim_state.h"
+#include "drilling/random_rop.h"
 #include "serial/comm_port.h"
 #include "serial/port_control.h"
 
@@ -20,6 +21,7 @@ class QRadioButton;
 
 namespace kestrune::app {
 
+class DrillingControls;
 class PumpControls;
 class TrafficWindow;
 
@@ -47,6 +49,7 @@ public:
     void cmd_start_wits_Click();
     void cmd_wits_type_Click();
     void cmd_comm_Click();
+    void cmd_edit_wits_Click();
     void text_window_send_KeyPress(int keyAscii);
 
     void tmrDataArrival_Timer();
@@ -75,6 +78,7 @@ private:
     void showPortLook(serial::PortLook look);
     void showPortDevice();
     void pumpBoxLostFocus(QLineEdit* box);
+    void connectOptions();
 
     WindowServices services_;
     sim_state state_;
@@ -97,6 +101,8 @@ private:
     Ticker* tmr_pump2_;
     Ticker* tmr_pump3_;
     PumpControls* pumps_;
+    DrillingControls* drilling_;
+    drilling::RandomRop randomRop_;
 };
 
 // Window text <-> the 8-bit text the simulator works with.
