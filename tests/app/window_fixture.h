@@ -12,6 +12,7 @@
 
 #include <QLineEdit>
 #include <QPushButton>
+#include <QFile>
 #include <QTemporaryDir>
 #include <memory>
 
@@ -24,6 +25,14 @@ struct WindowFixture {
     QTemporaryDir folder;
     int endProgramCalls = 0;
     std::unique_ptr<fm_kestrune> window;
+
+    // The shipped templates beside the "program".
+    WindowFixture() {
+        for (const char* name : {"Full_Wits_Packet.txt", "Half_Wits_Packet.txt"}) {
+            QFile::copy(QStringLiteral(KESTRUNE_TEMPLATE_DIR "/") + name,
+                        folder.filePath(QString::fromLatin1(name)));
+        }
+    }
 
     fm_kestrune& make() {
         WindowServices services;

@@ -73,8 +73,10 @@ void WindowTest::startUpWithThePortInUse() {
     QCOMPARE(f.button("cmd_comm")->text(), QStringLiteral("Com Port"));
     QCOMPARE(backColour(f.button("cmd_comm")), QPushButton().palette().color(QPalette::Button));
     QVERIFY(!f.port.PortOpen());
-    // The rest of start-up still ran.
+    // The rest of start-up still ran, templates included.
     QCOMPARE(w.state().rop_reload, 60);
+    QCOMPARE(w.state().half_wits_lines[0], QByteArray("&&\r\n"));
+    QCOMPARE(w.state().full_wits_lines[0], QByteArray("&&\r\n"));
     QCOMPARE(f.box("txt_bit_depth")->text(), QStringLiteral("2000.00"));
 }
 
