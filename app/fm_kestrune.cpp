@@ -6,6 +6,7 @@
 #include "app/traffic_window.h"
 #include "app/window_layout.h"
 #include "app/window_texts.h"
+#include "app/wits_controls.h"
 #include "core/numeric_text.h"
 #include "drilling/bottom_cycle.h"
 #include "drilling/depth_engine.h"
@@ -13,6 +14,7 @@
 #include "pumps/pump_policy.h"
 #include "templates/template_editor.h"
 #include "templates/template_files.h"
+#include "wits/send_scheduler.h"
 #include "pumps/pump_strokes.h"
 #include "serial/port_control.h"
 #include "serial/port_names.h"
@@ -106,6 +108,7 @@ fm_kestrune::fm_kestrune(WindowServices services, QWidget* parent)
         this, {[this](QByteArrayView text) { disply_text(text); }, [this] { blinkStep(); },
                [this] { return pumps::pumpRunPolicy(state_, *pumps_, *services_.random); }});
     connectOptions();
+    wits_ = new WitsControls(this);
 
     connect(cmd_start_wits_, &QPushButton::clicked, this, &fm_kestrune::cmd_start_wits_Click);
     connect(cmd_wits_type_, &QPushButton::clicked, this, &fm_kestrune::cmd_wits_type_Click);
@@ -333,7 +336,10 @@ void fm_kestrune::connectOptions() {
     }
 }
 
-void fm_kestrune::tmrDataArrival_Timer() {}
+void fm_kestrune::tmrDataArrival_Timer() {
+    wits::tmrDataArrival_Timer(state_, *wits_, *services_.port, *services_.clock,
+                               *services_.random);
+}
 
 void fm_kestrune::old_tmr_data_chage_Timer() {
     drilling::old_tmr_data_chage_Timer(state_, *drilling_, randomRop_);

@@ -23,6 +23,7 @@ namespace kestrune::app {
 
 class DrillingControls;
 class PumpControls;
+class WitsControls;
 class TrafficWindow;
 
 // What the window works with besides its own controls; tests hand in fakes.
@@ -102,6 +103,7 @@ private:
     Ticker* tmr_pump3_;
     PumpControls* pumps_;
     DrillingControls* drilling_;
+    WitsControls* wits_;
     drilling::RandomRop randomRop_;
 };
 

@@ -2,6 +2,9 @@
 
 // Fixed texts and bounds of the main window.
 
+#include "wits/send_scheduler.h"
+#include "wits/wits_window.h"
+
 namespace kestrune::app {
 
 inline constexpr char kWindowName[] = "fm_kestrune";
@@ -10,8 +13,8 @@ inline constexpr int kMajorVersion = 14;
 
 inline constexpr char kStoppedCaption[] = "Kestrune Stopped";
 inline constexpr char kRunningCaption[] = "Kestrune Running";
-inline constexpr char kHalfWitsCaption[] = "Half WITS";
-inline constexpr char kFullWitsCaption[] = "Full WITS";
+using wits::kFullWitsCaption;
+using wits::kHalfWitsCaption;
 
 inline constexpr char kStartupErrLabel[] = "Startup Err: ";
 
@@ -22,7 +25,7 @@ inline constexpr int kReceiveTrimAbove = 17000;
 inline constexpr int kReceiveKeepLast = 16000;
 
 // Timer start periods, ms. The stroke periods are 60000 ms over the start rates 77, 82, 15.
-inline constexpr int kDataArrivalPeriod = 100;
+inline constexpr int kDataArrivalPeriod = wits::kDataArrivalTickMs;
 inline constexpr int kDataChangePeriod = 100;
 inline constexpr int kMaintenancePeriod = 1000;
 inline constexpr int kPump1StartPeriod = 779;
