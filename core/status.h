@@ -15,15 +15,16 @@ struct Failure {
 class [[nodiscard]] Status {
 public:
     Status() = default;
-    Status(Failure failure) : description_(std::move(failure.description)) {}
+    Status(Failure failure) : failed_(true), description_(std::move(failure.description)) {}
 
-    bool ok() const { return !description_.has_value(); }
+    bool ok() const { return !failed_; }
     explicit operator bool() const { return ok(); }
     // Only meaningful when !ok().
-    QString description() const { return description_.value_or(QString()); }
+    QString description() const { return description_; }
 
 private:
-    std::optional<QString> description_;
+    bool failed_ = false;
+    QString description_;
 };
 
 // A value or the failure that prevented it.
