@@ -3,6 +3,7 @@
 #include "app/drilling_controls.h"
 #include "app/look.h"
 #include "app/pump_controls.h"
+#include "app/window_icon.h"
 #include "app/traffic_window.h"
 #include "app/window_layout.h"
 #include "app/window_texts.h"
@@ -26,8 +27,6 @@
 #include <QUrl>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPainter>
-#include <QPixmap>
 #include <QPushButton>
 #include <QRadioButton>
 
@@ -43,29 +42,13 @@ namespace {
 
 QString latin1(QByteArrayView text) { return QString::fromLatin1(text.data(), text.size()); }
 
-// A derrick over a well, 32 by 32.
-QIcon derrickIcon() {
-    QPixmap picture(32, 32);
-    picture.fill(QColor(0, 0, 0));
-    QPainter painter(&picture);
-    painter.setRenderHint(QPainter::Antialiasing);
-    painter.setPen(QPen(kTrafficText, 2));
-    painter.drawLine(16, 3, 6, 27);
-    painter.drawLine(16, 3, 26, 27);
-    painter.drawLine(10, 17, 22, 17);
-    painter.drawLine(8, 22, 24, 22);
-    painter.setPen(QPen(kOffBottomBack, 3));
-    painter.drawLine(3, 29, 29, 29);
-    return QIcon(picture);
-}
-
 } // namespace
 
 fm_kestrune::fm_kestrune(WindowServices services, QWidget* parent)
     : QWidget(parent), services_(std::move(services)) {
     setObjectName(QString::fromLatin1(kWindowName));
     setFixedSize(px(kClientWidthTwips), px(kClientHeightTwips));
-    setWindowIcon(derrickIcon());
+    setWindowIcon(QIcon(windowIconPicture()));
     buildControls(this);
     if (!services_.endProgram) {
         services_.endProgram = [] { QCoreApplication::exit(0); };
