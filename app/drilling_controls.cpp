@@ -8,16 +8,6 @@
 #include <QRadioButton>
 
 namespace kestrune::app {
-namespace {
-
-QColor qcolour(Rgb colour) { return {colour.r, colour.g, colour.b}; }
-
-void setCaption(QLabel* label, QByteArrayView caption) {
-    label->setText(QString::fromLatin1(caption.data(), caption.size()));
-}
-
-} // namespace
-
 DrillingControls::DrillingControls(QWidget* window, Steps steps)
     : QObject(window), steps_(std::move(steps)) {
     auto find = [window]<class T>(T*& into, const char* name) {
@@ -43,10 +33,14 @@ DrillingControls::DrillingControls(QWidget* window, Steps steps)
     }
 }
 
-QByteArray DrillingControls::txt_depth_text() const { return bytesOf(txt_depth_); }
-void DrillingControls::set_txt_depth_text(QByteArrayView text) { setBytes(txt_depth_, text); }
+QByteArray DrillingControls::txt_depth_text() const {
+    return bytesOf(txt_depth_);
+}
+void DrillingControls::set_txt_depth_text(QByteArrayView text) {
+    setBytes(txt_depth_, text);
+}
 void DrillingControls::set_txt_depth_back(Rgb colour) {
-    setBackColour(txt_depth_, qcolour(colour));
+    setBackColour(txt_depth_, toQColor(colour));
 }
 void DrillingControls::set_txt_bit_depth_text(QByteArrayView text) {
     setBytes(txt_bit_depth_, text);
@@ -55,10 +49,10 @@ void DrillingControls::set_lbl_drilling_status_caption(QByteArrayView caption) {
     setCaption(lbl_drilling_status_, caption);
 }
 void DrillingControls::set_lbl_drilling_status_back(Rgb colour) {
-    setBackColour(lbl_drilling_status_, qcolour(colour));
+    setBackColour(lbl_drilling_status_, toQColor(colour));
 }
 void DrillingControls::set_lbl_drilling_status_text_colour(Rgb colour) {
-    setTextColour(lbl_drilling_status_, qcolour(colour));
+    setTextColour(lbl_drilling_status_, toQColor(colour));
 }
 void DrillingControls::set_lbl_connection_info_caption(QByteArrayView caption) {
     setCaption(lbl_connection_info_, caption);
@@ -79,15 +73,23 @@ drilling::BottomMode DrillingControls::bottom_mode() const {
     return drilling::BottomMode::Every32;
 }
 
-bool DrillingControls::op_RNDsec_selected() const { return op_RNDsec_->isChecked(); }
+bool DrillingControls::op_RNDsec_selected() const {
+    return op_RNDsec_->isChecked();
+}
 void DrillingControls::set_txt_on_bot_timer_text(QByteArrayView text) {
     setBytes(txt_on_bot_timer_, text);
 }
 void DrillingControls::set_txt_off_bot_timer_text(QByteArrayView text) {
     setBytes(txt_off_bot_timer_, text);
 }
-void DrillingControls::disply_text(QByteArrayView text) { steps_.disply_text(text); }
-void DrillingControls::blinkStep() { steps_.blinkStep(); }
-Status DrillingControls::pumpRunPolicy() { return steps_.pumpRunPolicy(); }
+void DrillingControls::disply_text(QByteArrayView text) {
+    steps_.disply_text(text);
+}
+void DrillingControls::blinkStep() {
+    steps_.blinkStep();
+}
+Status DrillingControls::pumpRunPolicy() {
+    return steps_.pumpRunPolicy();
+}
 
 } // namespace kestrune::app

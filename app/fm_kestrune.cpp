@@ -3,8 +3,8 @@
 #include "app/drilling_controls.h"
 #include "app/look.h"
 #include "app/pump_controls.h"
-#include "app/window_icon.h"
 #include "app/traffic_window.h"
+#include "app/window_icon.h"
 #include "app/window_layout.h"
 #include "app/window_texts.h"
 #include "app/wits_controls.h"
@@ -13,26 +13,28 @@
 #include "drilling/depth_engine.h"
 #include "drilling/drilling_constants.h"
 #include "pumps/pump_policy.h"
-#include "templates/template_editor.h"
-#include "templates/template_files.h"
-#include "wits/send_scheduler.h"
 #include "pumps/pump_strokes.h"
 #include "serial/port_control.h"
 #include "serial/port_names.h"
+#include "templates/template_editor.h"
+#include "templates/template_files.h"
+#include "wits/send_scheduler.h"
 
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDesktopServices>
-#include <QMessageBox>
-#include <QUrl>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QUrl>
 
 namespace kestrune::app {
 
-QByteArray bytesOf(const QLineEdit* box) { return box->text().toLatin1(); }
+QByteArray bytesOf(const QLineEdit* box) {
+    return box->text().toLatin1();
+}
 
 void setBytes(QLineEdit* box, QByteArrayView text) {
     box->setText(QString::fromLatin1(text.data(), text.size()));
@@ -40,7 +42,9 @@ void setBytes(QLineEdit* box, QByteArrayView text) {
 
 namespace {
 
-QString latin1(QByteArrayView text) { return QString::fromLatin1(text.data(), text.size()); }
+QString latin1(QByteArrayView text) {
+    return QString::fromLatin1(text.data(), text.size());
+}
 
 } // namespace
 
@@ -174,9 +178,8 @@ void fm_kestrune::cmd_edit_wits_Click() {
     if (caption != QLatin1String(kFullWitsCaption) && caption != QLatin1String(kHalfWitsCaption)) {
         return;
     }
-    const templates::EditorCommand command =
-        templates::editorCommand(caption == QLatin1String(kFullWitsCaption),
-                                 services_.programFolder, services_.environment);
+    const templates::EditorCommand command = templates::editorCommand(
+        caption == QLatin1String(kFullWitsCaption), services_.programFolder, services_.environment);
     Status started = Failure{QString::fromLatin1(templates::kNoDesktopEditor)};
     if (command.kind == templates::EditorCommand::Kind::DesktopDefault) {
         if (QDesktopServices::openUrl(QUrl::fromLocalFile(command.path))) {
@@ -328,18 +331,27 @@ void fm_kestrune::old_tmr_data_chage_Timer() {
     drilling::old_tmr_data_chage_Timer(state_, *drilling_, randomRop_);
 }
 
-void fm_kestrune::tmr_maintaince_Timer() { drilling::tmr_maintaince_Timer(state_, *drilling_); }
+void fm_kestrune::tmr_maintaince_Timer() {
+    drilling::tmr_maintaince_Timer(state_, *drilling_);
+}
 
-void fm_kestrune::tmr_pump1_Timer() { pumps::tmr_pump1_Timer(state_, *pumps_); }
-void fm_kestrune::tmr_pump2_Timer() { pumps::tmr_pump2_Timer(state_, *pumps_); }
-void fm_kestrune::tmr_pump3_Timer() { pumps::tmr_pump3_Timer(state_, *pumps_); }
-void fm_kestrune::cmd_Reset_TS_Click() { pumps::cmd_Reset_TS_Click(state_); }
+void fm_kestrune::tmr_pump1_Timer() {
+    pumps::tmr_pump1_Timer(state_, *pumps_);
+}
+void fm_kestrune::tmr_pump2_Timer() {
+    pumps::tmr_pump2_Timer(state_, *pumps_);
+}
+void fm_kestrune::tmr_pump3_Timer() {
+    pumps::tmr_pump3_Timer(state_, *pumps_);
+}
+void fm_kestrune::cmd_Reset_TS_Click() {
+    pumps::cmd_Reset_TS_Click(state_);
+}
 
 void fm_kestrune::pumpBoxLostFocus(QLineEdit* box) {
     using LostFocus = void (*)(sim_state&, pumps::PumpWindow&);
-    static constexpr LostFocus countEdits[] = {pumps::txt_Pump1TS_LostFocus,
-                                               pumps::txt_Pump2TS_LostFocus,
-                                               pumps::txt_Pump3TS_LostFocus};
+    static constexpr LostFocus countEdits[] = {
+        pumps::txt_Pump1TS_LostFocus, pumps::txt_Pump2TS_LostFocus, pumps::txt_Pump3TS_LostFocus};
     for (int pump = 1; pump <= pumps::kPumpCount; ++pump) {
         if (box == pumps_->rateBox(pump)) {
             pumps::applyRate(*pumps_, pump);
@@ -352,8 +364,12 @@ void fm_kestrune::pumpBoxLostFocus(QLineEdit* box) {
     }
 }
 
-void fm_kestrune::disply_text(QByteArrayView text) { text_window_send_->display(text); }
+void fm_kestrune::disply_text(QByteArrayView text) {
+    text_window_send_->display(text);
+}
 
-void fm_kestrune::disply_rec(QByteArrayView text) { text_window_receive_->display(text); }
+void fm_kestrune::disply_rec(QByteArrayView text) {
+    text_window_receive_->display(text);
+}
 
 } // namespace kestrune::app

@@ -29,9 +29,9 @@ class TrafficWindow;
 // What the window works with besides its own controls; tests hand in fakes.
 struct WindowServices {
     serial::MSComm* port = nullptr; // not owned
-    const Clock* clock = nullptr;     // not owned
-    RandomSource* random = nullptr;   // not owned
-    QString programFolder;            // where the templates are
+    const Clock* clock = nullptr;   // not owned
+    RandomSource* random = nullptr; // not owned
+    QString programFolder;          // where the templates are
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment(); // port names
     bool liveTimers = true;           // false: timers keep periods but never fire
     std::function<void()> endProgram; // default: leave the event loop

@@ -10,7 +10,8 @@ namespace kestrune::app {
 
 QFont windowFont(FontKind kind) {
     QFont font;
-    font.setFamilies({"MS Sans Serif", "Microsoft Sans Serif", "Arial", "Liberation Sans", "DejaVu Sans"});
+    font.setFamilies(
+        {"MS Sans Serif", "Microsoft Sans Serif", "Arial", "Liberation Sans", "DejaVu Sans"});
     font.setStyleHint(QFont::SansSerif);
     switch (kind) {
     case FontKind::Regular:
@@ -66,7 +67,9 @@ void setBackColour(QWidget* widget, const QColor& colour) {
     }
 }
 
-QColor backColour(const QWidget* widget) { return widget->palette().color(backRole(widget)); }
+QColor backColour(const QWidget* widget) {
+    return widget->palette().color(backRole(widget));
+}
 
 void setTextColour(QWidget* widget, const QColor& colour) {
     QPalette palette = widget->palette();
@@ -74,6 +77,16 @@ void setTextColour(QWidget* widget, const QColor& colour) {
     widget->setPalette(palette);
 }
 
-QColor textColour(const QWidget* widget) { return widget->palette().color(textRole(widget)); }
+QColor textColour(const QWidget* widget) {
+    return widget->palette().color(textRole(widget));
+}
+
+void setCaption(QLabel* label, QByteArrayView caption) {
+    label->setText(QString::fromLatin1(caption.data(), caption.size()));
+    const int wanted = label->sizeHint().width();
+    if (wanted > label->width()) {
+        label->resize(wanted, label->height());
+    }
+}
 
 } // namespace kestrune::app

@@ -2,10 +2,14 @@
 
 // Colours, fonts and geometry the window is drawn with.
 
+#include <QByteArrayView>
 #include <QColor>
 #include <QFont>
 #include <QRect>
 
+#include "core/rgb.h"
+
+class QLabel;
 class QWidget;
 
 namespace kestrune::app {
@@ -26,9 +30,15 @@ inline const QColor kBlack{0, 0, 0};
 inline const QColor kConnectionText{0, 0, 255};
 
 inline constexpr int kTwipsPerPixel = 15;
-inline constexpr int px(int twips) { return (twips + kTwipsPerPixel / 2) / kTwipsPerPixel; }
+inline constexpr int px(int twips) {
+    return (twips + kTwipsPerPixel / 2) / kTwipsPerPixel;
+}
 inline QRect twipsRect(int left, int top, int width, int height) {
     return {px(left), px(top), px(width), px(height)};
+}
+
+inline QColor toQColor(Rgb colour) {
+    return {colour.r, colour.g, colour.b};
 }
 
 enum class FontKind { Regular, Bold, LargeBold, Status };
@@ -40,5 +50,9 @@ void setBackColour(QWidget* widget, const QColor& colour);
 QColor backColour(const QWidget* widget);
 void setTextColour(QWidget* widget, const QColor& colour);
 QColor textColour(const QWidget* widget);
+
+// Sets a caption written at run time; the label widens to show it whole, never narrower than
+// laid out, as a count that outgrows its design caption must stay readable.
+void setCaption(QLabel* label, QByteArrayView caption);
 
 } // namespace kestrune::app

@@ -40,7 +40,9 @@ bool PumpControls::eventFilter(QObject* watched, QEvent* event) {
     return QObject::eventFilter(watched, event);
 }
 
-QByteArray PumpControls::pumpSpmText(int pump) const { return bytesOf(spm_[index(pump)]); }
+QByteArray PumpControls::pumpSpmText(int pump) const {
+    return bytesOf(spm_[index(pump)]);
+}
 
 void PumpControls::setPumpSpmText(int pump, QByteArrayView text) {
     setBytes(spm_[index(pump)], text);
@@ -56,20 +58,28 @@ std::optional<Rgb> PumpControls::pumpSpmBackColour(int pump) const {
 
 void PumpControls::setPumpSpmBackColour(int pump, Rgb colour) {
     painted_[index(pump)] = true;
-    setBackColour(spm_[index(pump)], QColor(colour.r, colour.g, colour.b));
+    setBackColour(spm_[index(pump)], toQColor(colour));
 }
 
-QByteArray PumpControls::pumpTsText(int pump) const { return bytesOf(ts_[index(pump)]); }
+QByteArray PumpControls::pumpTsText(int pump) const {
+    return bytesOf(ts_[index(pump)]);
+}
 
 void PumpControls::setPumpTsText(int pump, QByteArrayView text) {
     setBytes(ts_[index(pump)], text);
 }
 
-QByteArray PumpControls::totalStrokesText() const { return bytesOf(total_); }
+QByteArray PumpControls::totalStrokesText() const {
+    return bytesOf(total_);
+}
 
-void PumpControls::setTotalStrokesText(QByteArrayView text) { setBytes(total_, text); }
+void PumpControls::setTotalStrokesText(QByteArrayView text) {
+    setBytes(total_, text);
+}
 
-int PumpControls::pumpTimerPeriod(int pump) const { return timers_[index(pump)]->period(); }
+int PumpControls::pumpTimerPeriod(int pump) const {
+    return timers_[index(pump)]->period();
+}
 
 Status PumpControls::setPumpTimerPeriod(int pump, qint64 period) {
     return timers_[index(pump)]->setPeriod(period);

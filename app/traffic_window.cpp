@@ -31,7 +31,9 @@ void TrafficWindow::display(QByteArrayView bytes) {
     caretToEnd();
 }
 
-void TrafficWindow::showAll() { setPlainText(displayText(text_.text())); }
+void TrafficWindow::showAll() {
+    setPlainText(displayText(text_.text()));
+}
 
 void TrafficWindow::caretToEnd() {
     QTextCursor cursor = textCursor();

@@ -65,8 +65,8 @@ const std::vector<Control>& controls() {
         {Label, "Label5", "Frame1", "Seconds Per Automatic WITS Packet Sent", 630, 1350, 2220, 375,
          43},
         {Check, "chk_random_noise", "Frame1", "Add Random Noise", 135, 1935, 1815, 285, 31},
-        {Label, "lbl_last_packet_sent", "Frame1", "Last Packet sent 00:00:00", 135, 2295, 2715,
-         285, 45, Bold},
+        {Label, "lbl_last_packet_sent", "Frame1", "Last Packet sent 00:00:00", 135, 2295, 2715, 285,
+         45, Bold},
 
         {Option, "op_600sec", "Frame5", "ROP 10 Min / Ft", 135, 270, 1545, 195, 24},
         {Option, "op_300sec", "Frame5", "ROP 5 Min / Ft", 135, 495, 1545, 195, 28},

@@ -1,6 +1,7 @@
 #include "app/wits_controls.h"
 
 #include "app/fm_kestrune.h"
+#include "app/look.h"
 
 #include <QAbstractButton>
 #include <QCoreApplication>
@@ -25,36 +26,52 @@ WitsControls::WitsControls(fm_kestrune* window) : QObject(window), window_(windo
     find(lbl_PktSize_, QStringLiteral("lbl_PktSize"));
 }
 
-QByteArray WitsControls::witsTypeCaption() const { return cmd_wits_type_->text().toLatin1(); }
+QByteArray WitsControls::witsTypeCaption() const {
+    return cmd_wits_type_->text().toLatin1();
+}
 
 bool WitsControls::pasonModeSelected() const {
     return op_sim_pason_req_->isChecked() || op_sim_pason_auto_->isChecked();
 }
 
-bool WitsControls::requestModeSelected() const { return op_sim_pason_req_->isChecked(); }
+bool WitsControls::requestModeSelected() const {
+    return op_sim_pason_req_->isChecked();
+}
 
 QByteArray WitsControls::pumpRateText(int pump) const {
     return bytesOf(rates_[static_cast<std::size_t>(pump - 1)]);
 }
 
-bool WitsControls::randomNoiseChecked() const { return chk_random_noise_->isChecked(); }
+bool WitsControls::randomNoiseChecked() const {
+    return chk_random_noise_->isChecked();
+}
 
-QByteArray WitsControls::msgTimerText() const { return bytesOf(txt_msg_timer_); }
+QByteArray WitsControls::msgTimerText() const {
+    return bytesOf(txt_msg_timer_);
+}
 
 void WitsControls::setLastPacketSentCaption(QByteArrayView caption) {
-    lbl_last_packet_sent_->setText(QString::fromLatin1(caption.data(), caption.size()));
+    setCaption(lbl_last_packet_sent_, caption);
 }
 
 void WitsControls::setPktSizeCaption(QByteArrayView caption) {
-    lbl_PktSize_->setText(QString::fromLatin1(caption.data(), caption.size()));
+    setCaption(lbl_PktSize_, caption);
 }
 
-void WitsControls::disply_text(QByteArrayView text) { window_->disply_text(text); }
+void WitsControls::disply_text(QByteArrayView text) {
+    window_->disply_text(text);
+}
 
-void WitsControls::disply_rec(QByteArrayView text) { window_->disply_rec(text); }
+void WitsControls::disply_rec(QByteArrayView text) {
+    window_->disply_rec(text);
+}
 
-void WitsControls::letPendingEventsRun() { QCoreApplication::processEvents(); }
+void WitsControls::letPendingEventsRun() {
+    QCoreApplication::processEvents();
+}
 
-bool WitsControls::programEnded() const { return window_->unloaded(); }
+bool WitsControls::programEnded() const {
+    return window_->unloaded();
+}
 
 } // namespace kestrune::app
