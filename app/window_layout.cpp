@@ -216,6 +216,17 @@ void buildControls(QWidget* window) {
     }
     // Frames draw their captions bold; their children keep the fonts set above.
     applyLooks(window);
+    // The substitute fonts run wider than the original's: captions that would be clipped widen
+    // their label or option to the right, keeping position and height.
+    for (QWidget* widget : window->findChildren<QWidget*>()) {
+        const bool caption = qobject_cast<QRadioButton*>(widget) ||
+                             qobject_cast<QCheckBox*>(widget) ||
+                             (qobject_cast<QLabel*>(widget) &&
+                              !qobject_cast<QLabel*>(widget)->wordWrap());
+        if (caption && widget->sizeHint().width() > widget->width()) {
+            widget->resize(widget->sizeHint().width(), widget->height());
+        }
+    }
 
     std::sort(focusOrder.begin(), focusOrder.end(),
               [](const auto& a, const auto& b) { return a.first < b.first; });
