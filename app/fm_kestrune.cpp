@@ -115,6 +115,14 @@ void fm_kestrune::showPortDevice() {
                                     : QStringLiteral("Not a port number: ") + number.description());
 }
 
+fm_kestrune::~fm_kestrune() {
+    // The controls outlive this body: hiding a shown window moves the focus, and a pump box
+    // losing it must not reach a handler of a window already half gone.
+    delete pumps_;
+    pumps_ = nullptr;
+    hide();
+}
+
 Ticker* fm_kestrune::timer(const char* name) const {
     return findChild<Ticker*>(QString::fromLatin1(name));
 }

@@ -42,6 +42,7 @@ class fm_kestrune : public QWidget {
     Q_OBJECT
 public:
     explicit fm_kestrune(WindowServices services, QWidget* parent = nullptr);
+    ~fm_kestrune() override;
 
     void Form_Load();
     void Form_Unload(std::int16_t& cancel);

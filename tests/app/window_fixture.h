@@ -10,24 +10,29 @@
 #include "core/random_source.h"
 #include "serial/fake_comm_port.h"
 
+#include <QFile>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QFile>
 #include <QTemporaryDir>
 #include <memory>
+#include <vector>
 
 namespace kestrune::app::testing {
 
 struct WindowFixture {
     serial::FakeCommPort port;
     FixedClock clock{QDateTime(QDate(2026, 12, 8), QTime(9, 5, 7))};
-    SequenceRandomSource random{{0.5}};
+    SequenceRandomSource random;
     QTemporaryDir folder;
     int endProgramCalls = 0;
+    // Set before make() to put the window on another port, such as a real line, and the
+    // environment that names its devices.
+    serial::MSComm* line = nullptr;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     std::unique_ptr<fm_kestrune> window;
 
-    // The shipped templates beside the "program".
-    WindowFixture() {
+    // The shipped templates beside the "program"; `draws` is the random sequence, repeated.
+    explicit WindowFixture(std::vector<double> draws = {0.5}) : random(std::move(draws)) {
         for (const char* name : {"Full_Wits_Packet.txt", "Half_Wits_Packet.txt"}) {
             QFile::copy(QStringLiteral(KESTRUNE_TEMPLATE_DIR "/") + name,
                         folder.filePath(QString::fromLatin1(name)));
@@ -36,7 +41,8 @@ struct WindowFixture {
 
     fm_kestrune& make() {
         WindowServices services;
-        services.port = &port;
+        services.port = line ? line : &port;
+        services.environment = environment;
         services.clock = &clock;
         services.random = &random;
         services.programFolder = folder.path();
@@ -56,9 +62,7 @@ struct WindowFixture {
     }
     QPushButton* button(const char* name) const { return control<QPushButton>(name); }
     QLineEdit* box(const char* name) const { return control<QLineEdit>(name); }
-    QByteArray sent() const {
-        return control<TrafficWindow>("text_window_send")->trafficText();
-    }
+    QByteArray sent() const { return control<TrafficWindow>("text_window_send")->trafficText(); }
     QByteArray received() const {
         return control<TrafficWindow>("text_window_receive")->trafficText();
     }

@@ -2,20 +2,12 @@
 // far end is opened here as a plain file descriptor.
 
 #include "serial/qt_comm_port.h"
+#include "tests/support/pty_line.h"
 
-#include <QCoreApplication>
-#include <QDeadlineTimer>
 #include <QFile>
 #include <QFileInfo>
-#include <QProcess>
-#include <QStandardPaths>
-#include <QTemporaryDir>
-#include <QThread>
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <memory>
 #include <termios.h>
-#include <unistd.h>
 
 namespace {
 
@@ -23,27 +15,13 @@ using kestrune::Status;
 using kestrune::serial::kInputBufferLimit;
 using kestrune::serial::kOutputQueueLimit;
 using kestrune::serial::QtCommPort;
+using kestrune::testing::FarEnd;
+using kestrune::testing::SocatPair;
+using kestrune::testing::waitFor;
 
-constexpr int kDeadlineMs = 5000;
 constexpr int kFloodDeadlineMs = 20000;
 // How long to watch for repeats after a device loss has been reported.
 constexpr int kAfterLossMs = 500;
-
-void spin() {
-    QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-    QThread::usleep(500);
-}
-
-// Runs the event loop until `done` holds or the deadline passes; returns `done()`.
-template <class Done> bool waitFor(Done done, int ms = kDeadlineMs) {
-    const QDeadlineTimer deadline(ms);
-    while (!done()) {
-        if (deadline.hasExpired())
-            return done();
-        spin();
-    }
-    return true;
-}
 
 QByteArray everyByte(int repeats) {
     QByteArray bytes;
@@ -53,116 +31,29 @@ QByteArray everyByte(int repeats) {
     return bytes;
 }
 
-// The far end of the pair, read and written without Qt.
-class FarEnd {
-public:
-    explicit FarEnd(const QString& path)
-        : fd_(::open(QFile::encodeName(path).constData(), O_RDWR | O_NOCTTY | O_NONBLOCK)) {
-        termios tio{};
-        if (fd_ >= 0 && ::tcgetattr(fd_, &tio) == 0) {
-            ::cfmakeraw(&tio);
-            ::tcsetattr(fd_, TCSANOW, &tio);
-        }
-    }
-    ~FarEnd() {
-        if (fd_ >= 0)
-            ::close(fd_);
-    }
-    FarEnd(const FarEnd&) = delete;
-    FarEnd& operator=(const FarEnd&) = delete;
-
-    bool isOpen() const { return fd_ >= 0; }
-
-    // Writes what the line takes now; returns how much.
-    qsizetype writeSome(const QByteArray& bytes) {
-        const ssize_t n = ::write(fd_, bytes.constData(), static_cast<size_t>(bytes.size()));
-        return n > 0 ? n : 0;
-    }
-
-    bool writeAll(const QByteArray& bytes) {
-        qsizetype done = 0;
-        return waitFor([&] {
-            done += writeSome(bytes.mid(done));
-            return done == bytes.size();
-        });
-    }
-
-    // What has arrived so far.
-    QByteArray readSome() {
-        QByteArray got;
-        char buffer[4096];
-        ssize_t n = 0;
-        while ((n = ::read(fd_, buffer, sizeof buffer)) > 0)
-            got.append(buffer, n);
-        return got;
-    }
-
-    // Reads until `count` bytes have arrived or the deadline passes.
-    QByteArray read(qsizetype count, int ms = kDeadlineMs) {
-        QByteArray got;
-        waitFor(
-            [&] {
-                got += readSome();
-                return got.size() >= count;
-            },
-            ms);
-        return got;
-    }
-
-private:
-    int fd_;
-};
-
 class QtCommPortOnPty : public ::testing::Test {
 protected:
     void SetUp() override {
-        socat_ = QStandardPaths::findExecutable(QStringLiteral("socat"));
-        if (socat_.isEmpty())
+        if (!pair_.haveSocat())
             GTEST_SKIP() << "socat is not on PATH";
-        ASSERT_TRUE(dir_.isValid());
-        near_ = dir_.filePath(QStringLiteral("near"));
-        far_ = dir_.filePath(QStringLiteral("far"));
-        env_.insert(QStringLiteral("KESTRUNE_COM1"), near_);
+        ASSERT_TRUE(pair_.folderValid());
+        near_ = pair_.near();
+        far_ = pair_.far();
+        env_ = pair_.env();
         ASSERT_TRUE(startSocat());
     }
 
     void TearDown() override { stopSocat(); }
 
-    bool startSocat() {
-        // Links left by a killed socat would pass for the new ones.
-        QFile::remove(near_);
-        QFile::remove(far_);
-        socatProcess_ = std::make_unique<QProcess>();
-        socatProcess_->setStandardErrorFile(dir_.filePath(QStringLiteral("socat.log")),
-                                            QIODevice::Append);
-        socatProcess_->start(socat_, {QStringLiteral("-d"), QStringLiteral("-d"),
-                                      QStringLiteral("pty,raw,echo=0,link=") + near_,
-                                      QStringLiteral("pty,raw,echo=0,link=") + far_});
-        if (!socatProcess_->waitForStarted(kDeadlineMs))
-            return false;
-        return waitFor([this] { return QFileInfo::exists(near_) && QFileInfo::exists(far_); });
-    }
+    bool startSocat() { return pair_.start(); }
+    void stopSocat() { pair_.stop(); }
 
-    void stopSocat() {
-        if (!socatProcess_)
-            return;
-        socatProcess_->kill();
-        socatProcess_->waitForFinished(kDeadlineMs);
-        socatProcess_.reset();
-    }
+    QProcessEnvironment envFor(const QString& device) const { return SocatPair::envFor(device); }
 
-    QProcessEnvironment envFor(const QString& device) const {
-        QProcessEnvironment env;
-        env.insert(QStringLiteral("KESTRUNE_COM1"), device);
-        return env;
-    }
-
-    QTemporaryDir dir_;
-    QString socat_;
+    SocatPair pair_;
     QString near_;
     QString far_;
     QProcessEnvironment env_;
-    std::unique_ptr<QProcess> socatProcess_;
 };
 
 TEST_F(QtCommPortOnPty, EveryByteValueCrossesBothWaysUnchanged) {
@@ -304,10 +195,10 @@ TEST_F(QtCommPortOnPty, AHeldPortFailsToOpenUnderEitherName) {
 }
 
 TEST_F(QtCommPortOnPty, AMissingOrUnfitDeviceFailsWithItsOwnDescription) {
-    const QString missing = dir_.filePath(QStringLiteral("missing"));
-    const QString dangling = dir_.filePath(QStringLiteral("dangling"));
-    ASSERT_TRUE(QFile::link(dir_.filePath(QStringLiteral("nowhere")), dangling));
-    const QString plainFile = dir_.filePath(QStringLiteral("plain"));
+    const QString missing = pair_.filePath(QStringLiteral("missing"));
+    const QString dangling = pair_.filePath(QStringLiteral("dangling"));
+    ASSERT_TRUE(QFile::link(pair_.filePath(QStringLiteral("nowhere")), dangling));
+    const QString plainFile = pair_.filePath(QStringLiteral("plain"));
     {
         QFile file(plainFile);
         ASSERT_TRUE(file.open(QIODevice::WriteOnly));
