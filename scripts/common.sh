@@ -3,7 +3,7 @@ set -euo pipefail
 
 ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 BUILD_DIR=${KESTRUNE_BUILD_DIR:-$ROOT/build}
-PACKAGES=(cmake g++ make pkg-config qt6-base-dev qt6-serialport-dev libgtest-dev socat fonts-liberation2)
+PACKAGES=(cmake g++ make pkg-config qt6-base-dev qt6-serialport-dev libgtest-dev socat fonts-liberation2 desktop-file-utils)
 
 # Run a command as the user behind sudo, so the build tree is theirs and the window opens on
 # their display; as plain root it runs as root.
