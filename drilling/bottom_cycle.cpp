@@ -1,5 +1,7 @@
 #include "drilling/bottom_cycle.h"
 
+#include "drilling/depth_engine.h"
+
 #include "core/numeric_text.h"
 #include "drilling/drilling_constants.h"
 #include "drilling/finite.h"
@@ -100,25 +102,6 @@ Status rewriteDepthOnBottom(sim_state& state, DrillingWindow& window) {
     return {};
 }
 
-Status liftBit(sim_state& state, DrillingWindow& window) {
-    const Result<double> depth = text::numericValue(window.txt_depth_text());
-    if (!depth) {
-        return depth.status();
-    }
-    state.current_depth = *depth;
-    const Result<double> bit = finite(state.current_depth - kBitLift);
-    if (!bit) {
-        return bit.status();
-    }
-    state.bit_depth = *bit;
-    const Result<QByteArray> bitText = text::pattern(state.bit_depth, kDepthRewriteDecimals);
-    if (!bitText) {
-        return bitText.status();
-    }
-    window.set_txt_bit_depth_text(*bitText);
-    return {};
-}
-
 void setTimers(sim_state& state, std::int32_t offBottom, std::int32_t onBottom) {
     state.off_bottom_timer = offBottom;
     state.on_bottom_timer = onBottom;
@@ -145,22 +128,22 @@ void op_on_bottom_Click(sim_state& state, DrillingWindow& window) {
 
 void op_off_bottom_Click(sim_state& state, DrillingWindow& window) {
     setTimers(state, kTimedOffBottom, kEvery10OnBottom);
-    reportIfFailed(window, liftBit(state, window));
+    reportIfFailed(window, liftBit(state, window, kDepthRewriteDecimals));
 }
 
 void op_off_bottom_10_Click(sim_state& state, DrillingWindow& window) {
     setTimers(state, kTimedOffBottom, kEvery10OnBottom);
-    reportIfFailed(window, liftBit(state, window));
+    reportIfFailed(window, liftBit(state, window, kDepthRewriteDecimals));
 }
 
 void op_off_bottom_30_Click(sim_state& state, DrillingWindow& window) {
     setTimers(state, kTimedOffBottom, kEvery30OnBottom);
-    reportIfFailed(window, liftBit(state, window));
+    reportIfFailed(window, liftBit(state, window, kDepthRewriteDecimals));
 }
 
 void op_off_bottom_60_Click(sim_state& state, DrillingWindow& window) {
     setTimers(state, kTimedOffBottom, kEvery60OnBottom);
-    reportIfFailed(window, liftBit(state, window));
+    reportIfFailed(window, liftBit(state, window, kDepthRewriteDecimals));
 }
 
 void op_off_bottom_every32_Click(sim_state& state, DrillingWindow& /*window*/) {

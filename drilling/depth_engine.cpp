@@ -57,25 +57,6 @@ void setRate(sim_state& state, std::int32_t secondsPerFoot) {
     state.rop_countdown = secondsPerFoot;
 }
 
-Status stepOffBottom(sim_state& state, DrillingWindow& window) {
-    const Result<double> depth = text::numericValue(window.txt_depth_text());
-    if (!depth) {
-        return depth.status();
-    }
-    state.current_depth = *depth;
-    const Result<double> bit = finite(state.current_depth - kBitLift);
-    if (!bit) {
-        return bit.status();
-    }
-    state.bit_depth = *bit;
-    const Result<QByteArray> bitText = text::pattern(state.bit_depth, kDepthBoxDecimals);
-    if (!bitText) {
-        return bitText.status();
-    }
-    window.set_txt_bit_depth_text(*bitText);
-    return {};
-}
-
 Status stepOnBottom(sim_state& state, DrillingWindow& window, RandomRop& randomRop) {
     const Result<double> typed = text::numericValue(window.txt_depth_text());
     if (!typed) {
@@ -125,10 +106,30 @@ Status dataChangeTick(sim_state& state, DrillingWindow& window, RandomRop& rando
         return {};
     }
     state.rop_countdown = state.rop_reload;
-    return state.off_bottom ? stepOffBottom(state, window) : stepOnBottom(state, window, randomRop);
+    return state.off_bottom ? liftBit(state, window, kDepthBoxDecimals)
+                            : stepOnBottom(state, window, randomRop);
 }
 
 } // namespace
+
+Status liftBit(sim_state& state, DrillingWindow& window, int decimals) {
+    const Result<double> depth = text::numericValue(window.txt_depth_text());
+    if (!depth) {
+        return depth.status();
+    }
+    state.current_depth = *depth;
+    const Result<double> bit = finite(state.current_depth - kBitLift);
+    if (!bit) {
+        return bit.status();
+    }
+    state.bit_depth = *bit;
+    const Result<QByteArray> bitText = text::pattern(state.bit_depth, decimals);
+    if (!bitText) {
+        return bitText.status();
+    }
+    window.set_txt_bit_depth_text(*bitText);
+    return {};
+}
 
 void old_tmr_data_chage_Timer(sim_state& state, DrillingWindow& window, RandomRop& randomRop) {
     if (const Status s = dataChangeTick(state, window, randomRop); !s) {

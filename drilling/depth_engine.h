@@ -26,4 +26,8 @@ void op_01sec_Click(sim_state& state);
 // Draws a random rate at once and restarts the interval with it.
 void op_RNDsec_Click(sim_state& state, RandomRop& randomRop);
 
+// The bit 36 ft above the hole: the hole depth re-read from its box, the bit depth shown with
+// `decimals` decimals; the hole box is not rewritten.
+Status liftBit(sim_state& state, DrillingWindow& window, int decimals);
+
 } // namespace kestrune::drilling

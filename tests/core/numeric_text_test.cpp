@@ -339,7 +339,8 @@ TEST(Pattern, InfinityAndNaNOverflow) {
 }
 
 TEST(Pattern, ConnectionCountdownOfAccumulatedFootage) {
-    // Part 5.1: "Connection in " + (32 - footage) with "0.00", footage grown by 0.1 per step.
+    // The connection label: "Connection in " + (32 - footage) with "0.00", footage grown by 0.1 per
+    // step.
     double footage = 0;
     for (int step = 0; step <= 320; ++step) {
         SCOPED_TRACE(step);
@@ -413,7 +414,7 @@ TEST(SingleSignPosition, SevenSignificantDigits) {
 }
 
 TEST(SingleSignPosition, RandomPumpRatesReadBackToTheSevenDigitValue) {
-    // Part 6.2: the rate u * 80 as a float, written and read back through its text.
+    // A drawn pump rate: u * 80 as a float, written and read back through its text.
     for (const double u : {0.0, 0.705547511577606, 0.533424019813538, 0.579518616199493,
                            0.999999999, 1.0 / 80.0, 0.5}) {
         SCOPED_TRACE(u);
