@@ -21,6 +21,7 @@ if [ -z "${KESTRUNE_COM1:-}" ]; then
     export REQUEST_SECONDS=${REQUEST_SECONDS:-}
     as_user "$ROOT/scripts/virtual-line.sh" start "$BUILD_DIR/kestrune-receiver"
     trap 'as_user "$ROOT/scripts/virtual-line.sh" stop || true' EXIT
+    trap 'exit 130' INT TERM
     export KESTRUNE_COM1=$KESTRUNE_LINE_DIR/kestrune-com1
     echo "Port 1 is $KESTRUNE_COM1; the receiver prints what arrives (log: $KESTRUNE_LINE_DIR/receiver.log)."
 fi
