@@ -8,6 +8,7 @@
 // KESTRUNE_BENCH_HALT=name,name stops those window timers first, to see what each one costs.
 
 #include "app/fm_kestrune.h"
+#include "app/window_texts.h"
 #include "bench/far_end.h"
 #include "bench/stats.h"
 #include "bench/timed_port.h"
@@ -17,6 +18,7 @@
 #include <QApplication>
 #include <QHash>
 #include <QLineEdit>
+#include <QPixmapCache>
 #include <QSocketNotifier>
 #include <QStyleFactory>
 #include <QTest>
@@ -704,7 +706,9 @@ Options parseOptions(int argc, char** argv) {
 int simulate(int argc, char** argv, const Options& options, const SocatLine& line, int control,
              int results) {
     QApplication application(argc, argv);
+    // As app/main.cpp sets the application up.
     QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
+    QPixmapCache::setCacheLimit(app::kPixmapCacheKiB);
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(QStringLiteral("KESTRUNE_COM1"), QString::fromStdString(line.near()));
 
