@@ -17,4 +17,26 @@ void CaptionButton::paintEvent(QPaintEvent*) {
     painter.drawText(area, Qt::AlignCenter | Qt::TextWordWrap, text());
 }
 
+void CaptionButton::initStyleOption(QStyleOptionButton* option) const {
+    QPushButton::initStyleOption(option);
+    option->palette = drawingPalette(option->palette);
+}
+
+// The style caches the drawn bevel under a key holding the palette's identity, and every
+// setPalette makes a new identity even for colours seen before, so a blinking button would fill
+// the pixmap cache with bevels never drawn again. Drawing with an equal palette kept from
+// earlier keeps one key per look.
+const QPalette& CaptionButton::drawingPalette(const QPalette& current) const {
+    for (const QPalette& kept : kept_) {
+        if (kept == current) {
+            return kept;
+        }
+    }
+    if (kept_.size() == kKeptPalettes) {
+        kept_.pop_back();
+    }
+    kept_.push_front(current);
+    return kept_.front();
+}
+
 } // namespace kestrune::app

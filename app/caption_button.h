@@ -1,6 +1,9 @@
 #pragma once
 
+#include <QPalette>
 #include <QPushButton>
+
+#include <deque>
 
 namespace kestrune::app {
 
@@ -11,8 +14,17 @@ class CaptionButton : public QPushButton {
 public:
     using QPushButton::QPushButton;
 
+    // Looks kept for drawing; a blinking button needs two.
+    static constexpr std::size_t kKeptPalettes = 4;
+
 protected:
     void paintEvent(QPaintEvent* event) override;
+    void initStyleOption(QStyleOptionButton* option) const override;
+
+private:
+    const QPalette& drawingPalette(const QPalette& current) const;
+
+    mutable std::deque<QPalette> kept_;
 };
 
 } // namespace kestrune::app
