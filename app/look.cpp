@@ -1,5 +1,7 @@
 #include "app/look.h"
 
+#include "app/caption_label.h"
+
 #include <QAbstractButton>
 #include <QLabel>
 #include <QLineEdit>
@@ -56,12 +58,34 @@ QPalette::ColorRole textRole(const QWidget* widget) {
     return QPalette::WindowText;
 }
 
+// Whether the widget's own palette already holds the colour in every group, as setting it does.
+// Ticks set the same colours over and over, and a new palette costs more than the tick.
+bool holdsColour(const QWidget* widget, QPalette::ColorRole role, const QColor& colour) {
+    const QPalette& palette = widget->palette();
+    for (const QPalette::ColorGroup group :
+         {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
+        const QBrush& brush = palette.brush(group, role);
+        if (!palette.isBrushSet(group, role) || brush.style() != Qt::SolidPattern ||
+            brush.color() != colour) {
+            return false;
+        }
+    }
+    return true;
+}
+
+void setColour(QWidget* widget, QPalette::ColorRole role, const QColor& colour) {
+    if (holdsColour(widget, role, colour)) {
+        return;
+    }
+    QPalette palette = widget->palette();
+    palette.setColor(role, colour);
+    widget->setPalette(palette);
+}
+
 } // namespace
 
 void setBackColour(QWidget* widget, const QColor& colour) {
-    QPalette palette = widget->palette();
-    palette.setColor(backRole(widget), colour);
-    widget->setPalette(palette);
+    setColour(widget, backRole(widget), colour);
     if (qobject_cast<QLabel*>(widget)) {
         widget->setAutoFillBackground(true);
     }
@@ -72,9 +96,7 @@ QColor backColour(const QWidget* widget) {
 }
 
 void setTextColour(QWidget* widget, const QColor& colour) {
-    QPalette palette = widget->palette();
-    palette.setColor(textRole(widget), colour);
-    widget->setPalette(palette);
+    setColour(widget, textRole(widget), colour);
 }
 
 QColor textColour(const QWidget* widget) {
@@ -83,7 +105,8 @@ QColor textColour(const QWidget* widget) {
 
 void setCaption(QLabel* label, QByteArrayView caption) {
     label->setText(QString::fromLatin1(caption.data(), caption.size()));
-    const int wanted = label->sizeHint().width();
+    auto* known = qobject_cast<CaptionLabel*>(label);
+    const int wanted = known ? known->captionWidth() : label->sizeHint().width();
     if (wanted > label->width()) {
         label->resize(wanted, label->height());
     }

@@ -1,18 +1,13 @@
+#include "app/application_setup.h"
 #include "app/fm_kestrune.h"
-#include "app/window_texts.h"
 #include "serial/qt_comm_port.h"
 
 #include <QApplication>
-#include <QPixmapCache>
-#include <QStyleFactory>
 
 int main(int argc, char* argv[]) {
+    kestrune::app::prepareProcess();
     QApplication application(argc, argv);
-    // Fusion paints the buttons in their back colours on every platform.
-    QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
-    // Each blink of the start button paints a bevel the style caches and never draws again; a
-    // small cache bounds that at 1 MiB instead of Qt's 10.
-    QPixmapCache::setCacheLimit(kestrune::app::kPixmapCacheKiB);
+    kestrune::app::setUpApplication();
 
     kestrune::serial::QtCommPort port;
     kestrune::SystemClock clock;

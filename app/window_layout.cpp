@@ -1,6 +1,8 @@
 #include "app/window_layout.h"
 
 #include "app/caption_button.h"
+#include "app/caption_label.h"
+#include "app/frame_box.h"
 #include "app/look.h"
 #include "app/traffic_window.h"
 #include "app/window_texts.h"
@@ -125,9 +127,9 @@ QWidget* create(const Control& control, QWidget* parent) {
     const QString caption = QString::fromLatin1(control.caption);
     switch (control.kind) {
     case Kind::Frame:
-        return new QGroupBox(caption, parent);
+        return new FrameBox(caption, parent);
     case Kind::Label:
-        return new QLabel(caption, parent);
+        return new CaptionLabel(caption, parent);
     case Kind::Text:
     case Kind::LockedText: {
         auto* box = new QLineEdit(caption, parent);
@@ -199,6 +201,40 @@ void applyLooks(QWidget* window) {
     }
 }
 
+// Whether a control lies on the window itself, clear of every control beneath it: then what is
+// under it is the window's plain colour and nothing else.
+bool liesClearOnTheWindow(const QWidget* widget, const QWidget* window) {
+    if (widget->parentWidget() != window || !window->contentsRect().contains(widget->geometry())) {
+        return false;
+    }
+    for (const QObject* sibling : window->children()) {
+        if (sibling == widget) {
+            return true; // the rest lie above it and draw over it anyway
+        }
+        const auto* below = qobject_cast<const QWidget*>(sibling);
+        if (below && below->geometry().intersects(widget->geometry())) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// A label or frame that is drawn again on a timer, directly or because a box inside it changed,
+// would otherwise have the window under it drawn again each time. Where that is the window's
+// plain colour the control paints it itself, which draws the same pixels: a label fills its
+// background, a frame draws from a picture of itself. Frames tint their insides and boxes round
+// their corners, so controls inside frames keep drawing over what is beneath them.
+void paintOwnBackgrounds(QWidget* window) {
+    for (QLabel* label : window->findChildren<QLabel*>(Qt::FindDirectChildrenOnly)) {
+        if (liesClearOnTheWindow(label, window)) {
+            label->setAutoFillBackground(true);
+        }
+    }
+    for (FrameBox* frame : window->findChildren<FrameBox*>(Qt::FindDirectChildrenOnly)) {
+        frame->setDrawsFromPicture(liesClearOnTheWindow(frame, window));
+    }
+}
+
 } // namespace
 
 void buildControls(QWidget* window) {
@@ -219,14 +255,15 @@ void buildControls(QWidget* window) {
     // The substitute fonts run wider than the original's: captions that would be clipped widen
     // their label or option to the right, keeping position and height.
     for (QWidget* widget : window->findChildren<QWidget*>()) {
-        const bool caption = qobject_cast<QRadioButton*>(widget) ||
-                             qobject_cast<QCheckBox*>(widget) ||
-                             (qobject_cast<QLabel*>(widget) &&
-                              !qobject_cast<QLabel*>(widget)->wordWrap());
+        const bool caption =
+            qobject_cast<QRadioButton*>(widget) || qobject_cast<QCheckBox*>(widget) ||
+            (qobject_cast<QLabel*>(widget) && !qobject_cast<QLabel*>(widget)->wordWrap());
         if (caption && widget->sizeHint().width() > widget->width()) {
             widget->resize(widget->sizeHint().width(), widget->height());
         }
     }
+
+    paintOwnBackgrounds(window);
 
     std::sort(focusOrder.begin(), focusOrder.end(),
               [](const auto& a, const auto& b) { return a.first < b.first; });

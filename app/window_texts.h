@@ -32,9 +32,6 @@ inline constexpr int kPump1StartPeriod = 779;
 inline constexpr int kPump2StartPeriod = 732;
 inline constexpr int kPump3StartPeriod = 4000;
 
-// Drawn-pixmap cache of the style, KiB.
-inline constexpr int kPixmapCacheKiB = 1024;
-
 // Client area, twips.
 inline constexpr int kClientWidthTwips = 8820;
 inline constexpr int kClientHeightTwips = 8850;

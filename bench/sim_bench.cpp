@@ -7,6 +7,7 @@
 //   kestrune-bench paints [SECONDS]   run switch off: which widgets repaint, how often
 // KESTRUNE_BENCH_HALT=name,name stops those window timers first, to see what each one costs.
 
+#include "app/application_setup.h"
 #include "app/fm_kestrune.h"
 #include "app/window_texts.h"
 #include "bench/far_end.h"
@@ -18,9 +19,7 @@
 #include <QApplication>
 #include <QHash>
 #include <QLineEdit>
-#include <QPixmapCache>
 #include <QSocketNotifier>
-#include <QStyleFactory>
 #include <QTest>
 #include <QTimer>
 #include <algorithm>
@@ -705,10 +704,9 @@ Options parseOptions(int argc, char** argv) {
 
 int simulate(int argc, char** argv, const Options& options, const SocatLine& line, int control,
              int results) {
+    app::prepareProcess();
     QApplication application(argc, argv);
-    // As app/main.cpp sets the application up.
-    QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
-    QPixmapCache::setCacheLimit(app::kPixmapCacheKiB);
+    app::setUpApplication();
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(QStringLiteral("KESTRUNE_COM1"), QString::fromStdString(line.near()));
 
