@@ -8,6 +8,10 @@
 #include <algorithm>
 #include <limits>
 
+#ifdef Q_OS_UNIX
+#include <poll.h>
+#endif
+
 namespace kestrune::serial {
 
 namespace {
@@ -30,6 +34,19 @@ bool isLoss(QSerialPort::SerialPortError error) {
     default:
         return true;
     }
+}
+
+// Whether the device takes at least one byte now. A write to a full line fails with EAGAIN,
+// which QSerialPort reports as a write error, the same as a device gone.
+bool hasRoom(const QSerialPort& port) {
+#ifdef Q_OS_UNIX
+    pollfd line{static_cast<int>(port.handle()), POLLOUT, 0};
+    return ::poll(&line, 1, 0) == 1 && (line.revents & POLLOUT) != 0 &&
+           (line.revents & (POLLERR | POLLHUP | POLLNVAL)) == 0;
+#else
+    Q_UNUSED(port);
+    return false;
+#endif
 }
 
 } // namespace
@@ -157,6 +174,11 @@ Status QtCommPort::Output(const QByteArray& bytes) {
     const qint64 queued = port_.write(bytes);
     if (queued != bytes.size())
         return Failure{deviceFailure()};
+    // Start the bytes on their way now, rather than when the event loop next turns, which may be
+    // after a repaint: the receiver is timing the answer. Only into a line with room; the rest
+    // follows as the line drains.
+    if (hasRoom(port_))
+        port_.flush();
     return {};
 }
 

@@ -31,6 +31,18 @@ QByteArray everyByte(int repeats) {
     return bytes;
 }
 
+// Reads the far end without ever turning the event loop, so only bytes the port has written by
+// itself arrive; socat, a process of its own, relays them.
+QByteArray readWithoutEvents(FarEnd& far, qsizetype count) {
+    QByteArray got;
+    const QDeadlineTimer deadline(kFloodDeadlineMs);
+    while (got.size() < count && !deadline.hasExpired()) {
+        got += far.readSome();
+        QThread::usleep(500);
+    }
+    return got;
+}
+
 class QtCommPortOnPty : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -217,6 +229,17 @@ TEST_F(QtCommPortOnPty, AMissingOrUnfitDeviceFailsWithItsOwnDescription) {
         EXPECT_FALSE(port.PortOpen());
         EXPECT_EQ(*port.InBufferCount(), 0);
     }
+}
+
+// An answer leaves with the call that writes it, not after whatever the event loop does next.
+TEST_F(QtCommPortOnPty, OutputStartsTheBytesWithoutWaitingForTheEventLoop) {
+    QtCommPort port(env_);
+    FarEnd far(far_);
+    ASSERT_TRUE(port.setPortOpen(true).ok());
+    const QByteArray bytes = everyByte(2);
+    ASSERT_TRUE(port.Output(bytes).ok());
+    EXPECT_EQ(readWithoutEvents(far, bytes.size()), bytes);
+    EXPECT_EQ(port.device().bytesToWrite(), 0);
 }
 
 TEST_F(QtCommPortOnPty, OutputQueueStopsAtItsBoundWhenTheFarEndDoesNotRead) {
