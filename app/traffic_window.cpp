@@ -23,16 +23,38 @@ void TrafficWindow::display(QByteArrayView bytes) {
     const bool afterCr = text_.text().endsWith('\r');
     if (text_.append(bytes)) {
         showAll();
-    } else if (!bytes.isEmpty()) {
-        QTextCursor cursor(document());
-        cursor.movePosition(QTextCursor::End);
-        cursor.insertText(displayText(bytes, afterCr));
+        return;
     }
-    caretToEnd();
+    if (!pendingAll_) {
+        pending_ += displayText(bytes, afterCr);
+    }
+    if (!showQueued_) {
+        showQueued_ = true;
+        QMetaObject::invokeMethod(this, &TrafficWindow::showPending, Qt::QueuedConnection);
+    }
 }
 
 void TrafficWindow::showAll() {
-    setPlainText(displayText(text_.text()));
+    pendingAll_ = true;
+    pending_.clear();
+    if (!showQueued_) {
+        showQueued_ = true;
+        QMetaObject::invokeMethod(this, &TrafficWindow::showPending, Qt::QueuedConnection);
+    }
+}
+
+void TrafficWindow::showPending() {
+    showQueued_ = false;
+    if (pendingAll_) {
+        setPlainText(displayText(text_.text()));
+    } else if (!pending_.isEmpty()) {
+        QTextCursor cursor(document());
+        cursor.movePosition(QTextCursor::End);
+        cursor.insertText(pending_);
+    }
+    pendingAll_ = false;
+    pending_.clear();
+    caretToEnd();
 }
 
 void TrafficWindow::caretToEnd() {

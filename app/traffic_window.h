@@ -13,7 +13,10 @@ class TrafficWindow : public QPlainTextEdit {
 public:
     TrafficWindow(int trimAbove, int keepLast, QWidget* parent = nullptr);
 
-    // Appends the bytes unchanged, trims to the bound and puts the caret at the end.
+    // Appends the bytes unchanged and trims to the bound at once; the widget shows them, with the
+    // caret at the end, when the event loop next turns. Laying out a packet costs about a
+    // millisecond, which a packet being answered should not wait for, and what is appended within
+    // one turn is laid out together.
     void display(QByteArrayView bytes);
     const QByteArray& trafficText() const { return text_.text(); }
 
@@ -26,9 +29,13 @@ protected:
 
 private:
     void showAll();
+    void showPending();
     void caretToEnd();
 
     TrafficText text_;
+    QString pending_;         // shown text still to be appended
+    bool pendingAll_ = false; // the whole text is to be shown afresh
+    bool showQueued_ = false;
 };
 
 } // namespace kestrune::app

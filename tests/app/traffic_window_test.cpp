@@ -8,6 +8,13 @@ using kestrune::app::displayText;
 using kestrune::app::TrafficText;
 using kestrune::app::TrafficWindow;
 
+namespace {
+// The widget shows what was displayed once the event loop turns.
+void turn() {
+    QCoreApplication::sendPostedEvents();
+}
+} // namespace
+
 class TrafficWindowTest : public QObject {
     Q_OBJECT
 private slots:
@@ -17,6 +24,7 @@ private slots:
     void bytesSurviveUnchanged();
     void displayFoldsLineEndsAcrossAppends();
     void emptyAppendMovesCaretToEnd();
+    void appendsWithinOneTurnShowTogether();
     void typedKeysAreReportedThenEchoed();
     void typedKeysCountTowardTheBound();
 };
@@ -50,6 +58,7 @@ void TrafficWindowTest::boundsKeepOrTrim() {
     QCOMPARE(window.trafficText().size(), after);
     QVERIFY(window.trafficText().endsWith(tail.right(std::min<qsizetype>(after, tail.size()))));
     // What the widget shows is the kept text, line for line.
+    turn();
     QCOMPARE(window.toPlainText(), displayText(window.trafficText()));
 }
 
@@ -78,6 +87,7 @@ void TrafficWindowTest::bytesSurviveUnchanged() {
     window.display(all);
     QCOMPARE(window.trafficText(), all);
     // A NUL shows as a visible picture, not as the end of the text.
+    turn();
     QVERIFY(window.toPlainText().startsWith(QChar(0x2400)));
     QVERIFY(window.toPlainText().endsWith(QChar(0xFF)));
 }
@@ -87,6 +97,7 @@ void TrafficWindowTest::displayFoldsLineEndsAcrossAppends() {
     window.display("&&\r");
     window.display("\n0108");
     window.display("2000.0\r\n!!\n\rX");
+    turn();
     QCOMPARE(window.toPlainText(), QStringLiteral("&&\n01082000.0\n!!\n\nX"));
     QCOMPARE(window.trafficText(), QByteArray("&&\r\n01082000.0\r\n!!\n\rX"));
 }
@@ -94,13 +105,42 @@ void TrafficWindowTest::displayFoldsLineEndsAcrossAppends() {
 void TrafficWindowTest::emptyAppendMovesCaretToEnd() {
     TrafficWindow window(5000, 4500);
     window.display("some text\r\nmore");
+    turn();
     QTextCursor cursor = window.textCursor();
     cursor.setPosition(2);
     window.setTextCursor(cursor);
     window.display("");
+    turn();
     QCOMPARE(window.textCursor().position(), window.toPlainText().size());
     QVERIFY(!window.textCursor().hasSelection());
     QCOMPARE(window.trafficText(), QByteArray("some text\r\nmore"));
+}
+
+// The bytes count at once; the widget catches up in one go, in order, trims included.
+void TrafficWindowTest::appendsWithinOneTurnShowTogether() {
+    TrafficWindow window(50, 20);
+    window.display("first\r\n");
+    turn();
+    QCOMPARE(window.toPlainText(), QStringLiteral("first\n"));
+    int changes = 0;
+    connect(window.document(), &QTextDocument::contentsChange, &window,
+            [&changes](int, int, int) { ++changes; });
+    window.display("second\r");
+    window.display("\nthird");
+    QCOMPARE(window.toPlainText(), QStringLiteral("first\n"));
+    QCOMPARE(window.trafficText(), QByteArray("first\r\nsecond\r\nthird"));
+    turn();
+    QCOMPARE(window.toPlainText(), QStringLiteral("first\nsecond\nthird"));
+    QCOMPARE(changes, 1);
+    QCOMPARE(window.textCursor().position(), window.toPlainText().size());
+
+    // A trim between appends: the widget shows the kept text, then what followed it.
+    window.display(QByteArray(40, 'x'));
+    window.display("tail");
+    QCOMPARE(window.trafficText().size(), 24);
+    turn();
+    QCOMPARE(window.toPlainText(), displayText(window.trafficText()));
+    QVERIFY(window.toPlainText().endsWith(QStringLiteral("tail")));
 }
 
 void TrafficWindowTest::typedKeysAreReportedThenEchoed() {
