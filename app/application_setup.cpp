@@ -5,13 +5,20 @@
 
 namespace kestrune::app {
 
+namespace {
+constexpr char kNoSharedMemory[] = "QT_XCB_NO_MITSHM";
+} // namespace
+
 void prepareProcess() {
     // On X11 a window drawn through shared memory waits on a round trip to the server before
     // each repaint, to know the last one was taken; a counter repainting ten times a second pays
     // that in wake-ups. The window's repaints are a few small rectangles, cheaper sent over the
-    // connection. Anyone who sets the variable themselves keeps their choice.
-    if (!qEnvironmentVariableIsSet("QT_XCB_NO_MITSHM")) {
-        qputenv("QT_XCB_NO_MITSHM", "1");
+    // connection. Qt turns shared memory off whenever the variable is set, whatever its value,
+    // so "0" is taken here to mean the user wants it on.
+    if (!qEnvironmentVariableIsSet(kNoSharedMemory)) {
+        qputenv(kNoSharedMemory, "1");
+    } else if (qgetenv(kNoSharedMemory) == "0") {
+        qunsetenv(kNoSharedMemory);
     }
 }
 

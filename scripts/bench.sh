@@ -187,24 +187,32 @@ $STARTUP
   jitter and by how long the packet takes to build, but the mean does not.
 - **Request latency.** The scheduler looks at the input only on its 100 ms tick, so a request
   waits 0-100 ms for it (uniformly, since requests come at random phases); then the packet is
-  built, letting window events run before each template line (the first such pause repaints the
-  receive window that has just shown the request), and the bytes leave when control returns to
-  the event loop, where QSerialPort's write notifier writes them. The p99 is therefore one tick
-  plus the build and hand-over times shown in the rows above.
-- **Idle CPU.** With the run switch off, the depth tick still updates "Seconds Counter" every
-  100 ms (at ROP 1 Min/ Ft it counts 60 down to 1), which repaints that label and the window
-  under it ten times a second; each stroke of the three pumps toggles its rate box colour and
-  rewrites two stroke boxes; the run switch blinks once a second. Each repaint is a flush to the
-  X server. Ten event-loop wake-ups a second for the two 100 ms timers cost about 0.2 % of a core
-  on their own on this machine (measured with every other timer stopped through
-  \`KESTRUNE_BENCH_HALT\`).
+  built, letting window events run before each template line. The first such pause shows the
+  request in the receive window and repaints it, which is most of the build time; the packet's
+  own text is laid out in the send window only after it has been written. The port starts the
+  bytes at once when the line has room, instead of when the event loop next turns (before, a
+  repaint could come first). The p99 is one tick plus the build and hand-over times in the rows
+  above, so it stays a millisecond or two over 100 ms as long as events run inside the build.
+- **Idle CPU.** With the run switch off, the depth tick still rewrites "Seconds Counter" every
+  100 ms (at ROP 1 Min/ Ft it counts 60 down to 1); each stroke of the three pumps toggles its
+  rate box colour and rewrites two stroke boxes (the "Pumps Off When Off Bottom" option
+  overlaps the total box by a pixel and is drawn again with it); the run switch blinks once a
+  second. What is shown must change, so the work left is drawing it. What was cut: the counter
+  label measured its caption's width by laying it out on every change (now once per caption) and
+  had the window under it drawn again each time (it now fills its own background, which draws the
+  same pixels); the pumps frame drew its style frame and caption again under every stroke (it now
+  draws from a picture of itself); ticks set the same colours again and again, each a new
+  palette (now skipped when already set); and on X11 every repaint began with a round trip to
+  the server for the shared-memory image (the program now sends its small repaints over the
+  connection, \`QT_XCB_NO_MITSHM\`). Together these took the idle figure from 1.0 % to about
+  0.75 % of a core; the event-loop wake-ups of the two 100 ms timers alone cost about 0.13 % here
+  (measured with every other timer stopped through \`KESTRUNE_BENCH_HALT\`), the counter's
+  repaints about 0.35 %, the pumps about 0.2 %.
 - **Idle memory.** While the run switch is off, the maintenance tick blinks it by giving the
-  button a new palette every second. Every new palette has a new cache key, and the Fusion style
-  keeps the button's drawn bevel in QPixmapCache under a key that includes it, so each blink adds
-  pixmaps that are never drawn again, about 15 KiB a second here. The growth ends at the pixmap
-  cache's limit, 10 MiB by default: a 13-minute idle run rose from 33.0 to 43.7 MiB in the first
-  12 minutes and stayed there. The program therefore sets a smaller limit at start
-  (\`kPixmapCacheKiB\` in \`app/main.cpp\`), which \`kestrune-bench\` sets as well, so the growth
-  stops once that much is cached. With the run switch on nothing blinks and memory stays flat.
+  button a new palette every second. The Fusion style keeps a button's drawn bevel in
+  QPixmapCache under a key that includes the palette's identity, which is new with every
+  palette, so each blink used to add pixmaps never drawn again (about 15 KiB a second, up to the
+  cache's 10 MiB). The button now draws with an equal palette kept from earlier, so the two
+  blink colours use two cache entries and memory stays flat.
 EOF
 echo "Wrote $OUT" >&2

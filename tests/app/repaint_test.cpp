@@ -1,5 +1,6 @@
 // What a tick draws again, and that drawing less draws the same window.
 
+#include "app/application_setup.h"
 #include "app/caption_label.h"
 #include "app/frame_box.h"
 #include "app/look.h"
@@ -81,6 +82,8 @@ private slots:
     void aStrokeDrawsTheFrameFromItsPicture();
     void aFrameDrawsAgainWhenItsLookChanges();
     void drawingLessDrawsTheSameWindow();
+    void sharedMemoryStaysTheUsersChoice_data();
+    void sharedMemoryStaysTheUsersChoice();
 };
 
 // Texts met again, as a counter meets them: each is measured as a fresh label measures it.
@@ -242,6 +245,32 @@ void RepaintTest::drawingLessDrawsTheSameWindow() {
     QVERIFY(f.control<QLabel>("lbl_sec_timer")->autoFillBackground() == false);
     QVERIFY(changed > 5);
     QVERIFY(largestDifference(quick, w.grab().toImage()) <= 1);
+}
+
+void RepaintTest::sharedMemoryStaysTheUsersChoice_data() {
+    QTest::addColumn<QByteArray>("given"); // "-" for unset
+    QTest::addColumn<QByteArray>("left");
+    QTest::newRow("unset: off") << QByteArray("-") << QByteArray("1");
+    QTest::newRow("0: on") << QByteArray("0") << QByteArray("-");
+    QTest::newRow("1: off") << QByteArray("1") << QByteArray("1");
+    QTest::newRow("empty: kept") << QByteArray("") << QByteArray("");
+}
+
+void RepaintTest::sharedMemoryStaysTheUsersChoice() {
+    QFETCH(QByteArray, given);
+    QFETCH(QByteArray, left);
+    const char* name = "QT_XCB_NO_MITSHM";
+    const QByteArray before = qgetenv(name);
+    const bool wasSet = qEnvironmentVariableIsSet(name);
+    if (given == "-") {
+        qunsetenv(name);
+    } else {
+        qputenv(name, given);
+    }
+    prepareProcess();
+    const QByteArray now = qEnvironmentVariableIsSet(name) ? qgetenv(name) : QByteArray("-");
+    wasSet ? qputenv(name, before) : qunsetenv(name);
+    QCOMPARE(now, left);
 }
 
 QTEST_MAIN(RepaintTest)
