@@ -5,14 +5,15 @@
 namespace kestrune::app {
 
 int CaptionLabel::captionWidth() {
-    if (const auto kept = widths_.constFind(text()); kept != widths_.constEnd()) {
+    const QString caption = text();
+    if (const auto kept = widths_.constFind(caption); kept != widths_.constEnd()) {
         return *kept;
     }
     if (widths_.size() >= kKeptWidths) {
         widths_.clear();
     }
     const int width = sizeHint().width();
-    widths_.insert(text(), width);
+    widths_.insert(caption, width);
     return width;
 }
 

@@ -28,15 +28,16 @@ void TrafficWindow::display(QByteArrayView bytes) {
     if (!pendingAll_) {
         pending_ += displayText(bytes, afterCr);
     }
-    if (!showQueued_) {
-        showQueued_ = true;
-        QMetaObject::invokeMethod(this, &TrafficWindow::showPending, Qt::QueuedConnection);
-    }
+    queueShow();
 }
 
 void TrafficWindow::showAll() {
     pendingAll_ = true;
     pending_.clear();
+    queueShow();
+}
+
+void TrafficWindow::queueShow() {
     if (!showQueued_) {
         showQueued_ = true;
         QMetaObject::invokeMethod(this, &TrafficWindow::showPending, Qt::QueuedConnection);

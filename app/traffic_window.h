@@ -29,6 +29,7 @@ protected:
 
 private:
     void showAll();
+    void queueShow();
     void showPending();
     void caretToEnd();
 
