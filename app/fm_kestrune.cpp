@@ -1,5 +1,6 @@
 #include "app/fm_kestrune.h"
 
+#include "app/draw_hold.h"
 #include "app/drilling_controls.h"
 #include "app/look.h"
 #include "app/pump_controls.h"
@@ -331,6 +332,8 @@ void fm_kestrune::connectOptions() {
 }
 
 void fm_kestrune::tmrDataArrival_Timer() {
+    // A packet built in this tick is written before the window draws what its pauses changed.
+    const DrawHold hold{text_window_send_, text_window_receive_};
     wits::tmrDataArrival_Timer(state_, *wits_, *services_.port, *services_.clock,
                                *services_.random);
 }

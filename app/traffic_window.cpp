@@ -38,7 +38,7 @@ void TrafficWindow::showAll() {
 }
 
 void TrafficWindow::queueShow() {
-    if (!showQueued_) {
+    if (!showQueued_ && holds_ == 0) {
         showQueued_ = true;
         QMetaObject::invokeMethod(this, &TrafficWindow::showPending, Qt::QueuedConnection);
     }
@@ -46,6 +46,9 @@ void TrafficWindow::queueShow() {
 
 void TrafficWindow::showPending() {
     showQueued_ = false;
+    if (holds_ > 0) {
+        return; // queued before the hold began; the release queues it again
+    }
     if (pendingAll_) {
         setPlainText(displayText(text_.text()));
     } else if (!pending_.isEmpty()) {
@@ -56,6 +59,16 @@ void TrafficWindow::showPending() {
     pendingAll_ = false;
     pending_.clear();
     caretToEnd();
+}
+
+void TrafficWindow::holdShowing() {
+    ++holds_;
+}
+
+void TrafficWindow::releaseShowing() {
+    if (holds_ > 0 && --holds_ == 0 && (pendingAll_ || !pending_.isEmpty())) {
+        queueShow();
+    }
 }
 
 void TrafficWindow::caretToEnd() {

@@ -20,6 +20,10 @@ public:
     void display(QByteArrayView bytes);
     const QByteArray& trafficText() const { return text_.text(); }
 
+    // While held, what is displayed is kept unshown; the last release shows it. Holds nest.
+    void holdShowing();
+    void releaseShowing();
+
 signals:
     // A key that yields a character code (printable, Enter 13, Backspace 8, control codes).
     void keyTyped(int code);
@@ -37,6 +41,7 @@ private:
     QString pending_;         // shown text still to be appended
     bool pendingAll_ = false; // the whole text is to be shown afresh
     bool showQueued_ = false;
+    int holds_ = 0;
 };
 
 } // namespace kestrune::app

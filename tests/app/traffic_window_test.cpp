@@ -25,6 +25,7 @@ private slots:
     void displayFoldsLineEndsAcrossAppends();
     void emptyAppendMovesCaretToEnd();
     void appendsWithinOneTurnShowTogether();
+    void heldWindowsShowWhenTheLastHoldEnds();
     void typedKeysAreReportedThenEchoed();
     void typedKeysCountTowardTheBound();
 };
@@ -141,6 +142,36 @@ void TrafficWindowTest::appendsWithinOneTurnShowTogether() {
     turn();
     QCOMPARE(window.toPlainText(), displayText(window.trafficText()));
     QVERIFY(window.toPlainText().endsWith(QStringLiteral("tail")));
+}
+
+void TrafficWindowTest::heldWindowsShowWhenTheLastHoldEnds() {
+    TrafficWindow window(50, 20);
+    window.display("queued before\r\n"); // its catch-up is already posted
+    window.holdShowing();
+    window.holdShowing();
+    window.display(QByteArray(40, 'x')); // a trim: shown afresh later
+    turn();
+    QCOMPARE(window.toPlainText(), QString());
+    QCOMPARE(window.trafficText().size(), 20);
+    window.releaseShowing();
+    window.display("end");
+    turn();
+    QCOMPARE(window.toPlainText(), QString()); // one hold is left
+    window.releaseShowing();
+    window.releaseShowing(); // one too many changes nothing
+    turn();
+    QCOMPARE(window.toPlainText(), displayText(window.trafficText()));
+    QVERIFY(window.toPlainText().endsWith(QStringLiteral("xxxend")));
+    QCOMPARE(window.textCursor().position(), window.toPlainText().size());
+
+    // Unheld again: the next append shows at the next turn.
+    window.display("!");
+    turn();
+    QVERIFY(window.toPlainText().endsWith(QStringLiteral("end!")));
+    window.holdShowing();
+    window.display("?");
+    turn();
+    QVERIFY(window.toPlainText().endsWith(QStringLiteral("end!")));
 }
 
 void TrafficWindowTest::typedKeysAreReportedThenEchoed() {

@@ -5,6 +5,7 @@
 #include "window_fixture.h"
 
 #include <QLabel>
+#include <QPlainTextEdit>
 #include <QRadioButton>
 #include <QTest>
 #include <QTimer>
@@ -73,6 +74,7 @@ private slots:
     void closingTheWindowDuringABuildWritesNothing();
     void switchToFullDuringTheHalfPass();
     void keyTypedDuringABuildGoesOutFirst();
+    void requestIsShownOnceItsPacketIsWritten();
 };
 
 void WindowFlowTest::ropOptionsSetTheDrillingRate_data() {
@@ -408,6 +410,41 @@ void WindowFlowTest::keyTypedDuringABuildGoesOutFirst() {
     QCOMPARE(f.port.writes.first(), QByteArray("K"));
     QVERIFY(f.port.writes.last().startsWith("&&\r\n"));
     QCOMPARE(f.sent(), "K" + f.port.writes.last());
+}
+
+// The request's text counts at once but is laid out only after the tick, so the build's event
+// pauses do not draw it before the answer is written; what the pauses typed comes after it.
+void WindowFlowTest::requestIsShownOnceItsPacketIsWritten() {
+    WindowFixture f;
+    fm_kestrune& w = f.load();
+    QTest::mouseClick(f.control("op_sim_pason_req"), Qt::LeftButton);
+    QTest::mouseClick(f.button("cmd_start_wits"), Qt::LeftButton);
+    QCoreApplication::sendPostedEvents();
+    auto* receive = f.control<QPlainTextEdit>("text_window_receive");
+    auto* send = f.control<QPlainTextEdit>("text_window_send");
+    QTimer::singleShot(0, &w, [receive] { QTest::keyClick(receive, 'K'); });
+    QStringList seenDuringBuild;
+    QByteArray countedDuringBuild;
+    QTimer watch; // fires in every event pause of the build
+    connect(&watch, &QTimer::timeout, &w, [&] {
+        seenDuringBuild << receive->toPlainText() + "|" + send->toPlainText();
+        countedDuringBuild = f.received();
+    });
+    watch.start(0);
+    f.port.receive("!!");
+    w.tmrDataArrival_Timer();
+    watch.stop();
+
+    QCOMPARE(f.port.writes.size(), 1);
+    QVERIFY(seenDuringBuild.size() > 1);
+    QCOMPARE(seenDuringBuild.filter(QStringLiteral("!!")), QStringList());
+    QCOMPARE(countedDuringBuild, QByteArray("!!K"));
+    QVERIFY(receive->toPlainText().isEmpty());
+    QCoreApplication::sendPostedEvents();
+    QCOMPARE(receive->toPlainText(), QStringLiteral("!!K"));
+    QCOMPARE(send->toPlainText(), displayText(f.sent()));
+    QVERIFY(send->toPlainText().startsWith(QStringLiteral("&&\n")));
+    QCOMPARE(receive->textCursor().position(), 3);
 }
 
 QTEST_MAIN(WindowFlowTest)
