@@ -49,6 +49,18 @@ bool hasRoom(const QSerialPort& port) {
 #endif
 }
 
+// Whether the device holds received bytes that QSerialPort has not read in yet.
+bool hasInput(const QSerialPort& port) {
+#ifdef Q_OS_UNIX
+    pollfd line{static_cast<int>(port.handle()), POLLIN, 0};
+    return ::poll(&line, 1, 0) == 1 && (line.revents & POLLIN) != 0 &&
+           (line.revents & (POLLERR | POLLHUP | POLLNVAL)) == 0;
+#else
+    Q_UNUSED(port);
+    return false;
+#endif
+}
+
 } // namespace
 
 QtCommPort::QtCommPort(QObject* parent)
@@ -146,6 +158,12 @@ Status QtCommPort::open() {
 Result<int> QtCommPort::InBufferCount() {
     if (!port_.isOpen())
         return 0;
+    // What has reached the device counts as waiting, as a UART's receive buffer would, even if
+    // the event loop has not yet turned to read it in: a request that arrived just before the
+    // scheduler's tick is answered at that tick, not the next. Only asked when bytes are there,
+    // so the wait cannot time out.
+    if (hasInput(port_))
+        port_.waitForReadyRead(0);
     return static_cast<int>(
         std::min<qint64>(port_.bytesAvailable(), std::numeric_limits<int>::max()));
 }

@@ -113,8 +113,8 @@ PassOutcome buildPass(TemplateLines& lines, std::span<const ItemCode> codes, sim
     QByteArray packet;
     for (int index = 0; index < kTemplateSentSlots; ++index) {
         // Ticks, clicks and keys run here, so any value, the mode or the port may change between
-        // lines. Qt never delivers a timer's tick while that timer's own handler is still running,
-        // so the scheduler cannot start a second, nested build from this pause: its ticks are
+        // lines. A window timer never delivers a tick while its own handler is still running, so
+        // the scheduler cannot start a second, nested build from this pause: its ticks are
         // dropped until this packet is done. Other timers and the operator's clicks do run.
         window.letPendingEventsRun();
         if (window.programEnded()) {

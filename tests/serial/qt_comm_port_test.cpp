@@ -242,6 +242,21 @@ TEST_F(QtCommPortOnPty, OutputStartsTheBytesWithoutWaitingForTheEventLoop) {
     EXPECT_EQ(port.device().bytesToWrite(), 0);
 }
 
+TEST_F(QtCommPortOnPty, InputCountsWhatReachedTheDeviceWithoutWaitingForTheEventLoop) {
+    QtCommPort port(env_);
+    FarEnd far(far_);
+    ASSERT_TRUE(port.setPortOpen(true).ok());
+    ASSERT_EQ(far.writeSome("!!\r\n"), 4);
+    const QDeadlineTimer deadline(kFloodDeadlineMs);
+    int count = 0;
+    while ((count = *port.InBufferCount()) < 4 && !deadline.hasExpired())
+        QThread::usleep(500); // socat passes the bytes on; no event is handled meanwhile
+    EXPECT_EQ(count, 4);
+    EXPECT_EQ(*port.Input(), QByteArray("!!\r\n"));
+    EXPECT_EQ(*port.InBufferCount(), 0);
+    EXPECT_EQ(port.device().error(), QSerialPort::NoError);
+}
+
 TEST_F(QtCommPortOnPty, OutputQueueStopsAtItsBoundWhenTheFarEndDoesNotRead) {
     QtCommPort port(env_);
     FarEnd far(far_);
