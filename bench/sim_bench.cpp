@@ -545,6 +545,7 @@ void reportRequest(const FarResults& far, const bench::TimedPort& port) {
     std::vector<double> waited;
     std::vector<double> built;
     std::vector<double> delivered;
+    std::vector<double> handed;
     long long bytes = 0;
     int failed = 0;
     for (const Answer& a : far.answers) {
@@ -567,23 +568,33 @@ void reportRequest(const FarResults& far, const bench::TimedPort& port) {
         waited.push_back(static_cast<double>(*taken - a.written) / kNsPerMs);
         built.push_back(static_cast<double>(*out - *taken) / kNsPerMs);
         delivered.push_back(static_cast<double>(a.first - *out) / kNsPerMs);
+        handed.push_back(static_cast<double>(*out - a.written) / kNsPerMs);
     }
     const double p99 = percentile(latency, 99);
+    const double handedP99 = percentile(handed, 99);
     const double ptyTransfer = percentile(transfer, 99);
     const double lineTransferMs =
         static_cast<double>(bytes * kBitsPerByte) / static_cast<double>(kLineBaud) * 1000;
     tableHead();
-    row(QStringLiteral("Request latency, \"!!\" written to first byte of the packet"),
-        QStringLiteral("p50 %1, p99 %2, largest %3 (%4 answered, %5 failed)")
-            .arg(ms(percentile(latency, 50)), ms(p99), ms(largest(latency)))
-            .arg(latency.size())
-            .arg(failed),
-        QStringLiteral("p99 within 100 ms + the packet's transfer time on the line (%1 on this "
-                       "pty; %2 bytes would take %3 at 9600 baud)")
+    info(QStringLiteral("Request latency, \"!!\" written to first byte of the packet"),
+         QStringLiteral("p50 %1, p99 %2, largest %3 (%4 answered, %5 failed)")
+             .arg(ms(percentile(latency, 50)), ms(p99), ms(largest(latency)))
+             .arg(latency.size())
+             .arg(failed));
+    // The line's share of each answer, from the Output call to the first byte at the far end, is
+    // this line's transfer time; what is left is the simulator's.
+    row(QStringLiteral("Request latency less the line's delivery of the packet (\"!!\" written "
+                       "to the packet handed to the port)"),
+        QStringLiteral("p50 %1, p99 %2, largest %3 (%4 requests)")
+            .arg(ms(percentile(handed, 50)), ms(handedP99), ms(largest(handed)))
+            .arg(handed.size()),
+        QStringLiteral("p99 within 100 ms; the packet's transfer time on the line comes on top "
+                       "(here the delivery below, first to last byte %1; %2 bytes would take %3 "
+                       "at 9600 baud)")
             .arg(ms(ptyTransfer))
             .arg(bytes)
             .arg(ms(lineTransferMs)),
-        failed == 0 && p99 <= kTickMs + ptyTransfer);
+        failed == 0 && handed.size() == latency.size() && handedP99 <= kTickMs);
     info(
         QStringLiteral("To the last byte of the packet"),
         QStringLiteral("p50 %1, p99 %2").arg(ms(percentile(whole, 50)), ms(percentile(whole, 99))));
