@@ -4,7 +4,6 @@
 #include <QSocketNotifier>
 
 #ifdef Q_OS_LINUX
-#include <cerrno>
 #include <cstdint>
 #include <sys/timerfd.h>
 #include <unistd.h>
