@@ -61,13 +61,13 @@ void Ticker::apply() {
     if (fd_ >= 0) {
         // Setting the time, or clearing it, also forgets an expiry not yet read, and retiming a
         // running ticker restarts its period, as a new interval should.
-        itimerspec spec{};
+        itimerspec timing{};
         if (run) {
-            spec.it_value.tv_sec = period_ / 1000;
-            spec.it_value.tv_nsec = static_cast<long>(period_ % 1000) * 1000000L;
-            spec.it_interval = spec.it_value;
+            timing.it_value.tv_sec = period_ / 1000;
+            timing.it_value.tv_nsec = static_cast<long>(period_ % 1000) * 1000000L;
+            timing.it_interval = timing.it_value;
         }
-        armed_ = timerfd_settime(fd_, 0, &spec, nullptr) == 0 && run;
+        armed_ = timerfd_settime(fd_, 0, &timing, nullptr) == 0 && run;
         return;
     }
 #endif

@@ -36,27 +36,22 @@ bool isLoss(QSerialPort::SerialPortError error) {
     }
 }
 
-// Whether the device takes at least one byte now. A write to a full line fails with EAGAIN,
-// which QSerialPort reports as a write error, the same as a device gone.
-bool hasRoom(const QSerialPort& port) {
-#ifdef Q_OS_UNIX
-    pollfd line{static_cast<int>(port.handle()), POLLOUT, 0};
-    return ::poll(&line, 1, 0) == 1 && (line.revents & POLLOUT) != 0 &&
-           (line.revents & (POLLERR | POLLHUP | POLLNVAL)) == 0;
-#else
-    Q_UNUSED(port);
-    return false;
-#endif
-}
+enum class Ready {
+    Input, // bytes received that QSerialPort has not read in yet
+    Room,  // room for at least one byte
+};
 
-// Whether the device holds received bytes that QSerialPort has not read in yet.
-bool hasInput(const QSerialPort& port) {
+// Whether the device is ready now and has not failed. A write to a full line fails with EAGAIN,
+// which QSerialPort reports as a write error, the same as a device gone.
+bool ready(const QSerialPort& port, Ready what) {
 #ifdef Q_OS_UNIX
-    pollfd line{static_cast<int>(port.handle()), POLLIN, 0};
-    return ::poll(&line, 1, 0) == 1 && (line.revents & POLLIN) != 0 &&
+    const short event = what == Ready::Input ? POLLIN : POLLOUT;
+    pollfd line{static_cast<int>(port.handle()), event, 0};
+    return ::poll(&line, 1, 0) == 1 && (line.revents & event) != 0 &&
            (line.revents & (POLLERR | POLLHUP | POLLNVAL)) == 0;
 #else
     Q_UNUSED(port);
+    Q_UNUSED(what);
     return false;
 #endif
 }
@@ -162,7 +157,7 @@ Result<int> QtCommPort::InBufferCount() {
     // the event loop has not yet turned to read it in: a request that arrived just before the
     // scheduler's tick is answered at that tick, not the next. Only asked when bytes are there,
     // so the wait cannot time out.
-    if (hasInput(port_))
+    if (ready(port_, Ready::Input))
         port_.waitForReadyRead(0);
     return static_cast<int>(
         std::min<qint64>(port_.bytesAvailable(), std::numeric_limits<int>::max()));
@@ -195,7 +190,7 @@ Status QtCommPort::Output(const QByteArray& bytes) {
     // Start the bytes on their way now, rather than when the event loop next turns, which may be
     // after a repaint: the receiver is timing the answer. Only into a line with room; the rest
     // follows as the line drains.
-    if (hasRoom(port_))
+    if (ready(port_, Ready::Room))
         port_.flush();
     return {};
 }
