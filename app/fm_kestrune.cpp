@@ -332,10 +332,16 @@ void fm_kestrune::connectOptions() {
 }
 
 void fm_kestrune::tmrDataArrival_Timer() {
-    // A packet built in this tick is written before the window draws what its pauses changed.
-    const DrawHold hold{text_window_send_, text_window_receive_};
     wits::tmrDataArrival_Timer(state_, *wits_, *services_.port, *services_.clock,
                                *services_.random);
+    tickDrawHold_.reset();
+}
+
+void fm_kestrune::holdDrawingForTheTick() {
+    if (!tickDrawHold_) {
+        tickDrawHold_ = std::make_unique<DrawHold>(
+            std::initializer_list<TrafficWindow*>{text_window_send_, text_window_receive_});
+    }
 }
 
 void fm_kestrune::old_tmr_data_chage_Timer() {

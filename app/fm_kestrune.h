@@ -12,6 +12,7 @@
 #include <QWidget>
 #include <cstdint>
 #include <functional>
+#include <memory>
 
 class QCheckBox;
 class QLabel;
@@ -25,6 +26,7 @@ class DrillingControls;
 class PumpControls;
 class WitsControls;
 class TrafficWindow;
+class DrawHold;
 
 // What the window works with besides its own controls; tests hand in fakes.
 struct WindowServices {
@@ -64,6 +66,10 @@ public:
 
     void disply_text(QByteArrayView text);
     void disply_rec(QByteArrayView text);
+    // Holds the window's drawing until the scheduler's tick in progress ends, so a packet it
+    // builds is written before its event pauses draw the window. Called by the tick's first
+    // display or event pause; ticks that do neither hold nothing.
+    void holdDrawingForTheTick();
 
     sim_state& state() { return state_; }
     const sim_state& state() const { return state_; }
@@ -96,6 +102,7 @@ private:
     QLabel* lbl_connection_info_;
     TrafficWindow* text_window_send_;
     TrafficWindow* text_window_receive_;
+    std::unique_ptr<DrawHold> tickDrawHold_;
     Ticker* tmrDataArrival_;
     Ticker* old_tmr_data_chage_;
     Ticker* tmr_maintaince_;

@@ -38,7 +38,11 @@ void TrafficWindow::showAll() {
 }
 
 void TrafficWindow::queueShow() {
-    if (!showQueued_ && holds_ == 0) {
+    if (holds_ > 0) {
+        showHeld_ = true;
+        return;
+    }
+    if (!showQueued_) {
         showQueued_ = true;
         QMetaObject::invokeMethod(this, &TrafficWindow::showPending, Qt::QueuedConnection);
     }
@@ -47,7 +51,8 @@ void TrafficWindow::queueShow() {
 void TrafficWindow::showPending() {
     showQueued_ = false;
     if (holds_ > 0) {
-        return; // queued before the hold began; the release queues it again
+        showHeld_ = true; // queued before the hold began
+        return;
     }
     if (pendingAll_) {
         setPlainText(displayText(text_.text()));
@@ -66,7 +71,8 @@ void TrafficWindow::holdShowing() {
 }
 
 void TrafficWindow::releaseShowing() {
-    if (holds_ > 0 && --holds_ == 0 && (pendingAll_ || !pending_.isEmpty())) {
+    if (holds_ > 0 && --holds_ == 0 && showHeld_) {
+        showHeld_ = false;
         queueShow();
     }
 }

@@ -42,6 +42,7 @@ private:
     bool pendingAll_ = false; // the whole text is to be shown afresh
     bool showQueued_ = false;
     int holds_ = 0;
+    bool showHeld_ = false; // a show was wanted while held
 };
 
 } // namespace kestrune::app

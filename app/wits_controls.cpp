@@ -63,10 +63,12 @@ void WitsControls::disply_text(QByteArrayView text) {
 }
 
 void WitsControls::disply_rec(QByteArrayView text) {
+    window_->holdDrawingForTheTick();
     window_->disply_rec(text);
 }
 
 void WitsControls::letPendingEventsRun() {
+    window_->holdDrawingForTheTick();
     QCoreApplication::processEvents();
 }
 
